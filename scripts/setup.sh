@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# Installs everything Tessaly's builds and tests need on a Debian 12 machine, as root.
+# Safe to run again: packages already present are not reinstalled, and the MinGW
+# builds of OpenSSL are cached outside the checkout, keyed by version and architecture.
+set -euo pipefail
+
+DEPS_CACHE=${TESSALY_DEPS_CACHE:-/var/cache/tessaly-deps}
+
+packages=(
+  cmake ninja-build g++ make perl python3 dpkg-dev ca-certificates
+  clang libclang-rt-14-dev
+  libssl-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  wine64
+)
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+enable_source_packages() {
+  local list=/etc/apt/sources.list.d/tessaly-deb-src.sources
+  [ -f "$list" ] && return 0
+  cat >"$list" <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  apt_updated=0
+}
+
+apt_updated=0
+apt_update_once() {
+  if [ "$apt_updated" = 0 ]; then
+    apt-get update -qq
+    apt_updated=1
+  fi
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages)
+  [ -z "$missing" ] && return 0
+  apt_update_once
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+}
+
+# The mirror does not always carry the newest source package (security updates lag), so
+# every source version Debian lists is tried, newest first. The cache entry is keyed by
+# the upstream version actually built and by architecture; "openssl-current-<arch>"
+# points at the one the builds use.
+openssl_source_versions() {
+  apt-cache showsrc openssl | awk '/^Version:/ {print $2}' | sort -Vr
+}
+
+cross_build_openssl() {
+  local arch=$1 target=$2
+  local link="$DEPS_CACHE/openssl-current-$arch"
+  if [ -f "$link/.complete" ]; then
+    return 0
+  fi
+  enable_source_packages
+  apt_update_once
+  local version upstream prefix work
+  for version in $(openssl_source_versions); do
+    upstream=$(echo "$version" | sed -E 's/^[0-9]+://; s/-.*$//')
+    prefix="$DEPS_CACHE/openssl-$upstream-$arch"
+    if [ ! -f "$prefix/.complete" ]; then
+      work=$(mktemp -d)
+      if ! (cd "$work" && apt-get source -qq "openssl=$version" >/dev/null 2>&1); then
+        rm -rf "$work"
+        continue
+      fi
+      (
+        cd "$work"/openssl-*/
+        ./Configure "$target" no-shared no-tests no-module no-dso \
+          --cross-compile-prefix="$arch-w64-mingw32-" --prefix="$prefix" --libdir=lib \
+          CC=gcc-posix >/dev/null
+        make -s -j"$(nproc)" build_libs >/dev/null
+        make -s install_dev >/dev/null
+      )
+      rm -rf "$work"
+      touch "$prefix/.complete"
+    fi
+    ln -sfn "$prefix" "$link"
+    return 0
+  done
+  echo "no openssl source package could be fetched" >&2
+  return 1
+}
+
+mkdir -p "$DEPS_CACHE"
+install_packages
+cross_build_openssl x86_64 mingw64
+cross_build_openssl i686 mingw
+echo "dependencies ready (cache: $DEPS_CACHE)"

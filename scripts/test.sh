@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Runs every test suite of Tessaly on a fresh Debian 12 machine (as root):
+#   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
+#   2. the Windows tests (MinGW x86_64) under 64-bit Wine in a fresh prefix, after checking
+#      that the shipped i686 build compiles and links;
+#   3. a bounded libFuzzer run of the XML reader under ASan + UBSan.
+# Every layer must run at least one test. Ends with one line "N passed, N failed".
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+log_dir=$(mktemp -d)
+passed=0
+failed=0
+fuzz_seconds=${TESSALY_FUZZ_SECONDS:-60}
+
+note() { printf '== %s\n' "$*"; }
+fail_layer() { printf 'FAILED: %s\n' "$*"; failed=$((failed + 1)); }
+
+# Builds a preset; a broken build counts as one failed test.
+build() {
+  local preset=$1
+  shift
+  note "build $preset"
+  if ! { cmake --preset "$preset" >"$log_dir/configure-$preset.log" 2>&1 &&
+         cmake --build --preset "$preset" -j"$(nproc)" "$@" >"$log_dir/build-$preset.log" 2>&1; }; then
+    tail -n 40 "$log_dir/configure-$preset.log" "$log_dir/build-$preset.log"
+    fail_layer "build of $preset"
+    return 1
+  fi
+}
+
+# Runs a GoogleTest program and adds its counts; a program that runs no test fails.
+run_gtest() {
+  local label=$1
+  shift
+  local output="$log_dir/$label.log"
+  note "run $label"
+  "$@" --gtest_brief=1 >"$output" 2>&1
+  local status=$?
+  local ok bad
+  ok=$(grep -aoE '^\[  PASSED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)
+  bad=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)
+  ok=${ok:-0}
+  bad=${bad:-0}
+  if [ "$status" -ne 0 ] || [ "$ok" -eq 0 ]; then
+    tail -n 60 "$output"
+    [ "$bad" -eq 0 ] && bad=1
+  fi
+  printf '   %s: %s passed, %s failed\n' "$label" "$ok" "$bad"
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+}
+
+# Runs a command that must exit with the given status; counts as one test.
+expect_status() {
+  local label=$1 expected=$2
+  shift 2
+  "$@" >"$log_dir/$label.log" 2>&1
+  local status=$?
+  if [ "$status" -eq "$expected" ]; then
+    passed=$((passed + 1))
+  else
+    tail -n 20 "$log_dir/$label.log"
+    fail_layer "$label: exit status $status, expected $expected"
+  fi
+}
+
+bash scripts/setup.sh >"$log_dir/setup.log" 2>&1 || { tail -n 40 "$log_dir/setup.log"; echo "setup failed"; exit 1; }
+
+# ---- layer 1: native ------------------------------------------------------------------
+bad_document="$log_dir/not-a-configuration.xml"
+printf '<config type="host"><entry>x</entry></config>' >"$bad_document"
+if build native; then
+  run_gtest native-xml build/native/tests/tessaly_xml_tests
+  run_gtest native-core build/native/tests/tessaly_tests
+  expect_status native-itemcheck-default 0 build/native/tools/itemcheck/itemcheck
+  expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
+  expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"
+fi
+if build native-sanitize; then
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  run_gtest sanitized-xml build/native-sanitize/tests/tessaly_xml_tests
+  run_gtest sanitized-core build/native-sanitize/tests/tessaly_tests
+fi
+
+# ---- layer 2: Windows -----------------------------------------------------------------
+build win32 || true
+if build win64; then
+  note "prepare a fresh Wine prefix"
+  WINEPREFIX=$(mktemp -d)
+  export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine=/usr/lib/wine/wine64
+  "$wine" wineboot --init >"$log_dir/wineboot.log" 2>&1
+  /usr/bin/wineserver -w 2>/dev/null || true
+  run_gtest wine-xml "$wine" build/win64/tests/tessaly_xml_tests.exe
+  run_gtest wine-core "$wine" build/win64/tests/tessaly_tests.exe
+  expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
+  expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
+  /usr/bin/wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
+
+# ---- layer 3: fuzzing -----------------------------------------------------------------
+if build fuzz; then
+  note "fuzz the XML reader for ${fuzz_seconds}s"
+  corpus="$log_dir/corpus"
+  mkdir -p "$corpus"
+  cp fuzz/corpus/* resources/item.xml "$corpus"/
+  if ASAN_OPTIONS=detect_leaks=1 build/fuzz/fuzz/xml_reader_fuzzer "$corpus" \
+       -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+       -artifact_prefix="$log_dir/" >"$log_dir/fuzz.log" 2>&1; then
+    runs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$log_dir/fuzz.log" | grep -oE '[0-9]+$')
+    if [ "${runs:-0}" -gt 0 ]; then
+      printf '   fuzz: %s inputs, no finding\n' "$runs"
+      passed=$((passed + 1))
+    else
+      fail_layer "fuzzing executed no input"
+    fi
+  else
+    tail -n 60 "$log_dir/fuzz.log"
+    fail_layer "fuzzing found a crash, leak or sanitizer report (artifacts in $log_dir)"
+  fi
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
