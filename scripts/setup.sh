@@ -69,6 +69,7 @@ openssl_source_versions() {
 
 cross_build_openssl() {
   local arch=$1 target=$2
+  shift 2
   local link="$DEPS_CACHE/openssl-current-$arch"
   if [ -f "$link/.complete" ]; then
     return 0
@@ -87,7 +88,7 @@ cross_build_openssl() {
       fi
       (
         cd "$work"/openssl-*/
-        ./Configure "$target" no-shared no-tests no-module no-dso \
+        ./Configure "$target" no-shared no-tests no-module no-dso "$@" \
           --cross-compile-prefix="$arch-w64-mingw32-" --prefix="$prefix" --libdir=lib \
           CC=gcc-posix >/dev/null
         make -s -j"$(nproc)" build_libs >/dev/null
@@ -106,5 +107,7 @@ cross_build_openssl() {
 mkdir -p "$DEPS_CACHE"
 install_packages
 cross_build_openssl x86_64 mingw64
-cross_build_openssl i686 mingw
+# The 32-bit assembler modules emit GOT-relative relocations that COFF cannot represent,
+# so the i686 build uses the C implementations.
+cross_build_openssl i686 mingw no-asm
 echo "dependencies ready (cache: $DEPS_CACHE)"

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/SystemFacts.h"
+
+namespace tessaly {
+
+class FakeSystemFacts final : public SystemFacts {
+ public:
+  unsigned windowsMajorVersion = 10;
+
+  unsigned WindowsMajorVersion() const override { return windowsMajorVersion; }
+};
+
+}  // namespace tessaly
