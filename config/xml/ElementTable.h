@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -31,10 +32,21 @@ inline constexpr std::uint32_t kMaxEndTagLength = 0x3FF;       // 1,023
 inline constexpr std::uint32_t kMaxDepth = 0xFFFF;             // 65,535
 
 // Records by element index, in pages of 65,536. Indices are stable; record addresses
-// are not (the last page is reallocated as it grows).
+// are not (the last page is reallocated as it grows). Full pages keep their 65,536 slots;
+// only the last page is sized to the capacity, so a small document costs a small table.
 class ElementTable {
  public:
   static constexpr std::size_t kPageRecords = 65536;
+
+  ElementTable() = default;
+  // A moved-from table is empty, not a capacity without pages.
+  ElementTable(ElementTable&& other) noexcept
+      : pages_(std::move(other.pages_)), capacity_(std::exchange(other.capacity_, 0)) {}
+  ElementTable& operator=(ElementTable&& other) noexcept {
+    pages_ = std::move(other.pages_);
+    capacity_ = std::exchange(other.capacity_, 0);
+    return *this;
+  }
 
   // Ensures room for at least `records` records; never shrinks.
   void Reserve(std::size_t records);
@@ -53,6 +65,10 @@ class ElementTable {
   }
 
  private:
+  // Sets the capacity to `records`, allocating missing pages and reallocating the last
+  // partial page (its records copied) when it grows.
+  void Resize(std::size_t records);
+
   std::vector<std::unique_ptr<ElementRecord[]>> pages_;
   std::size_t capacity_ = 0;
 };
