@@ -49,6 +49,9 @@ class ChosenWindowsVersion final : public SystemFacts {
  public:
   explicit ChosenWindowsVersion(unsigned majorVersion) : majorVersion_(majorVersion) {}
   unsigned WindowsMajorVersion() const override { return majorVersion_; }
+  WindowsVersionFacts VersionFacts() const override {
+    return {.versionQueryOk = true, .major = majorVersion_, .platformId = 2};
+  }
 
  private:
   unsigned majorVersion_;
