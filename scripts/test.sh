@@ -3,7 +3,8 @@
 #   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
 #   2. the Windows tests (MinGW x86_64) under 64-bit Wine in a fresh prefix, after checking
 #      that the shipped i686 build compiles and links;
-#   3. a bounded libFuzzer run of the XML reader under ASan + UBSan.
+#   3. the page in Debian's chromium with a mock of the program's external object;
+#   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
 set -uo pipefail
 
@@ -30,19 +31,10 @@ build() {
   fi
 }
 
-# Runs a GoogleTest program and adds its counts; a program that runs no test fails.
-run_gtest() {
-  local label=$1
-  shift
-  local output="$log_dir/$label.log"
-  note "run $label"
-  "$@" --gtest_brief=1 >"$output" 2>&1
-  local status=$?
-  local ok bad
-  ok=$(grep -aoE '^\[  PASSED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)
-  bad=$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)
-  ok=${ok:-0}
-  bad=${bad:-0}
+# Adds a suite's counts. A suite that exits non-zero or passes nothing counts as failed
+# (at least once), and its log tail is shown.
+add_counts() {
+  local label=$1 status=$2 ok=${3:-0} bad=${4:-0} output=$5
   if [ "$status" -ne 0 ] || [ "$ok" -eq 0 ]; then
     tail -n 60 "$output"
     [ "$bad" -eq 0 ] && bad=1
@@ -50,6 +42,34 @@ run_gtest() {
   printf '   %s: %s passed, %s failed\n' "$label" "$ok" "$bad"
   passed=$((passed + ok))
   failed=$((failed + bad))
+}
+
+# Runs a GoogleTest program and adds its counts.
+run_gtest() {
+  local label=$1
+  shift
+  local output="$log_dir/$label.log"
+  note "run $label"
+  "$@" --gtest_brief=1 >"$output" 2>&1
+  local status=$?
+  add_counts "$label" "$status" \
+    "$(grep -aoE '^\[  PASSED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)" \
+    "$(grep -aoE '^\[  FAILED  \] [0-9]+ test' "$output" | grep -oE '[0-9]+' | head -n1)" \
+    "$output"
+}
+
+# Runs a suite that ends with its own "N passed, N failed" line and adds its counts.
+run_counted() {
+  local label=$1
+  shift
+  local output="$log_dir/$label.log"
+  note "run $label"
+  "$@" >"$output" 2>&1
+  local status=$?
+  local summary
+  summary=$(grep -aoE '^[0-9]+ passed, [0-9]+ failed' "$output" | tail -n1)
+  add_counts "$label" "$status" "$(echo "$summary" | awk '{print $1}')" \
+    "$(echo "$summary" | awk '{print $3}')" "$output"
 }
 
 # Runs a command that must exit with the given status; counts as one test.
@@ -101,7 +121,12 @@ if build win64; then
   rm -rf "$WINEPREFIX"
 fi
 
-# ---- layer 3: fuzzing -----------------------------------------------------------------
+# ---- layer 3: the page in a real browser ----------------------------------------------
+# The generated Windows resource script is checked to carry every page asset.
+TESSALY_PAGE_RC="$root/build/win64/resources/TessalyResources.rc" \
+  run_counted page bash tests/page/run-page-tests.sh
+
+# ---- layer 4: fuzzing -----------------------------------------------------------------
 if build fuzz; then
   note "fuzz the XML reader for ${fuzz_seconds}s"
   corpus="$log_dir/corpus"

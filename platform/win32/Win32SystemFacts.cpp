@@ -2,8 +2,28 @@
 
 #include <windows.h>
 
+#include <cwchar>
+#include <iterator>
+#include <optional>
+
+#include "platform/portable/WindowsVersionCodes.h"
+
 namespace tessaly::win32 {
 namespace {
+
+namespace codes = version_codes;
+static_assert(codes::kPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
+static_assert(codes::kProductTypeWorkstation == VER_NT_WORKSTATION);
+static_assert(codes::kArchitectureIntel == PROCESSOR_ARCHITECTURE_INTEL);
+static_assert(codes::kArchitectureIa64 == PROCESSOR_ARCHITECTURE_IA64);
+static_assert(codes::kArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
+static_assert(codes::kSuiteEnterprise == VER_SUITE_ENTERPRISE);
+static_assert(codes::kSuiteDatacenter == VER_SUITE_DATACENTER);
+static_assert(codes::kSuitePersonal == VER_SUITE_PERSONAL);
+static_assert(codes::kSuiteBlade == VER_SUITE_BLADE);
+static_assert(codes::kSuiteStorageServer == VER_SUITE_STORAGE_SERVER);
+static_assert(codes::kSuiteComputeServer == VER_SUITE_COMPUTE_SERVER);
+static_assert(codes::kSuiteHomeServer == VER_SUITE_WH_SERVER);
 
 // Looked up at run time: Windows XP has neither GetNativeSystemInfo (before SP2 on
 // x64) nor GetProductInfo.
@@ -16,6 +36,7 @@ Function Kernel32Function(const char* name) {
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel32, name)));
 }
 
+// The processor of the system, not of the (possibly WOW64) process.
 WORD NativeProcessorArchitecture() {
   SYSTEM_INFO info{};
   using GetNativeSystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
@@ -25,6 +46,20 @@ WORD NativeProcessorArchitecture() {
     GetSystemInfo(&info);
   }
   return info.wProcessorArchitecture;
+}
+
+std::optional<std::uint32_t> ProductType(DWORD major, DWORD minor) {
+  using GetProductInfoFunction = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
+  auto getProductInfo = Kernel32Function<GetProductInfoFunction>("GetProductInfo");
+  if (getProductInfo == nullptr) {
+    return std::nullopt;
+  }
+  // A failed call leaves the type undefined (0), which names no edition.
+  DWORD type = 0;
+  if (!getProductInfo(major, minor, 0, 0, &type)) {
+    type = 0;
+  }
+  return type;
 }
 
 }  // namespace
@@ -52,17 +87,14 @@ WindowsVersionFacts Win32SystemFacts::VersionFacts() const {
   facts.minor = info.dwMinorVersion;
   facts.build = info.dwBuildNumber;
   facts.platformId = info.dwPlatformId;
-  facts.servicePack = reinterpret_cast<const char16_t*>(info.szCSDVersion);
+  // The service-pack text is bounded by its array, terminated or not.
+  facts.servicePack.assign(reinterpret_cast<const char16_t*>(info.szCSDVersion),
+                           wcsnlen(info.szCSDVersion, std::size(info.szCSDVersion)));
   facts.suiteMask = info.wSuiteMask;
   facts.productType = info.wProductType;
   facts.processorArchitecture = NativeProcessorArchitecture();
   facts.serverR2 = GetSystemMetrics(SM_SERVERR2) != 0;
-  using GetProductInfoFunction = BOOL(WINAPI*)(DWORD, DWORD, DWORD, DWORD, PDWORD);
-  if (auto getProductInfo = Kernel32Function<GetProductInfoFunction>("GetProductInfo")) {
-    DWORD type = 0;
-    getProductInfo(info.dwMajorVersion, info.dwMinorVersion, 0, 0, &type);
-    facts.productInfo = type;
-  }
+  facts.productInfo = ProductType(info.dwMajorVersion, info.dwMinorVersion);
   return facts;
 }
 
