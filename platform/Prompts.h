@@ -18,6 +18,8 @@ class Prompts {
                                unsigned noId) = 0;
   // An information box owned by the main window; answers the box's result.
   virtual int ShowInfo(unsigned textId) = 0;
+  // The same box with a literal text.
+  virtual int ShowInfoText(std::u16string_view text) = 0;
   // A modal warning with an OK button, no owner, and literal texts.
   virtual void ShowWarning(std::u16string_view caption, std::u16string_view text) = 0;
 };

@@ -14,6 +14,8 @@ packages=(
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64
+  openssl hyperfine
+  chromium fonts-noto-cjk
 )
 
 missing_packages() {
@@ -110,4 +112,9 @@ cross_build_openssl x86_64 mingw64
 # The 32-bit assembler modules emit GOT-relative relocations that COFF cannot represent,
 # so the i686 build uses the C implementations.
 cross_build_openssl i686 mingw no-asm
+# The page's browser tests and jQuery 1.6.2 come from npm, pinned by package-lock.json.
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/node_modules/.package-lock.json" ] || [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
+  (cd "$root" && npm ci --no-audit --no-fund)
+fi
 echo "dependencies ready (cache: $DEPS_CACHE)"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <memory>
 #include <type_traits>
@@ -23,5 +24,7 @@ using UniqueHandleOf = std::unique_ptr<std::remove_pointer_t<Handle>, HandleClos
 
 using unique_hkey = UniqueHandleOf<HKEY, &RegCloseKey>;
 using unique_handle = UniqueHandleOf<HANDLE, &CloseHandle>;
+using unique_hinternet = UniqueHandleOf<HINTERNET, &InternetCloseHandle>;
+using unique_hmodule = UniqueHandleOf<HMODULE, &FreeLibrary>;
 
 }  // namespace tessaly::win32

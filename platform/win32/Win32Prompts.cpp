@@ -1,0 +1,114 @@
+// Task dialogs exist from Vista on. Their declarations are needed in this file only; the
+// function itself is looked up at run time, so the program still starts on XP.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+
+#include "platform/win32/Win32Prompts.h"
+
+#include <commctrl.h>
+
+#include <optional>
+
+#include "platform/win32/UniqueHandles.h"
+#include "platform/win32/WideText.h"
+
+namespace tessaly::win32 {
+namespace {
+
+// Hyperlinks enabled, command links, footer area expanded.
+constexpr TASKDIALOG_FLAGS kQuestionFlags =
+    TDF_ENABLE_HYPERLINKS | TDF_USE_COMMAND_LINKS | TDF_EXPAND_FOOTER_AREA;
+static_assert(kQuestionFlags == 0x51);
+
+using TaskDialogIndirectFunction = decltype(&TaskDialogIndirect);
+
+YesNoAnswer AnswerOf(int result) {
+  if (result == IDYES) {
+    return YesNoAnswer::Yes;
+  }
+  return result == IDNO ? YesNoAnswer::No : YesNoAnswer::Neither;
+}
+
+struct QuestionTexts {
+  std::u16string title{};
+  std::u16string content{};
+  std::u16string instruction{};
+  std::u16string yes{};
+  std::u16string no{};
+};
+
+// The task dialog's result, or nothing where comctl32 has no task dialogs.
+std::optional<int> ShowTaskDialog(const QuestionTexts& texts, HINSTANCE module) {
+  const unique_hmodule comctl32(LoadLibraryW(L"comctl32.dll"));
+  if (!comctl32) {
+    return std::nullopt;
+  }
+  const auto taskDialogIndirect = reinterpret_cast<TaskDialogIndirectFunction>(
+      reinterpret_cast<void*>(GetProcAddress(comctl32.get(), "TaskDialogIndirect")));
+  if (taskDialogIndirect == nullptr) {
+    return std::nullopt;
+  }
+  const TASKDIALOG_BUTTON choices[] = {{IDYES, AsWide(texts.yes)}, {IDNO, AsWide(texts.no)}};
+  TASKDIALOGCONFIG config{};
+  config.cbSize = sizeof config;
+  config.hwndParent = GetActiveWindow();
+  config.hInstance = module;
+  config.dwFlags = kQuestionFlags;
+  config.pszWindowTitle = AsWide(texts.title);
+  config.pszMainInstruction = AsWide(texts.instruction);
+  config.pszContent = AsWide(texts.content);
+  config.cButtons = 2;
+  config.pButtons = choices;
+  int result = 0;
+  if (FAILED(taskDialogIndirect(&config, &result, nullptr, nullptr))) {
+    return 0;  // the dialog exists but could not be shown: neither choice was made
+  }
+  return result;
+}
+
+}  // namespace
+
+std::u16string LoadProgramString(HINSTANCE module, unsigned id) {
+  if (id == 0) {
+    return {};
+  }
+  // With no buffer, LoadStringW points into the resource itself, so no text is ever cut
+  // to a buffer's size.
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || text == nullptr) {
+    return {};
+  }
+  return std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
+}
+
+YesNoAnswer Win32Prompts::AskYesNo(unsigned contentId, unsigned instructionId, unsigned yesId,
+                                   unsigned noId) {
+  const QuestionTexts texts{LoadProgramString(module_, titleId_),
+                            LoadProgramString(module_, contentId),
+                            LoadProgramString(module_, instructionId),
+                            LoadProgramString(module_, yesId), LoadProgramString(module_, noId)};
+  std::optional<int> result = ShowTaskDialog(texts, module_);
+  if (!result) {
+    result = MessageBoxW(mainWindow_.load(), AsWide(texts.content), AsWide(texts.title), MB_YESNO);
+  }
+  return AnswerOf(*result);
+}
+
+int Win32Prompts::ShowInfo(unsigned textId) {
+  return ShowInfoText(LoadProgramString(module_, textId));
+}
+
+int Win32Prompts::ShowInfoText(std::u16string_view text) {
+  const std::u16string title = LoadProgramString(module_, titleId_);
+  const std::u16string body(text);
+  return MessageBoxW(mainWindow_.load(), AsWide(body), AsWide(title), MB_OK | MB_ICONINFORMATION);
+}
+
+void Win32Prompts::ShowWarning(std::u16string_view caption, std::u16string_view text) {
+  const std::u16string captionText(caption);
+  const std::u16string bodyText(text);
+  MessageBoxW(nullptr, AsWide(bodyText), AsWide(captionText), MB_OK);
+}
+
+}  // namespace tessaly::win32
