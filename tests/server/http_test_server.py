@@ -1,0 +1,215 @@
+#!/usr/bin/env python3
+"""A scripted HTTP server for the Windows tests of the download code.
+
+Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdout (and in
+--port-file). Standard library only. Paths:
+
+  /bytes/N                 200, N bytes of the test pattern with their Content-Length
+  /missing                 404 with an HTML body and its Content-Length
+  /short/N                 200 announcing N bytes, sending half of them, then closing
+  /chunked/N               200, N bytes of the pattern, chunked, without Content-Length
+  /slow/N                  200, N bytes of the pattern in small pieces with pauses
+  /bad-length              200 whose Content-Length is not a number, closing after the body
+  /not-config              200, an HTML page where a check-item document was expected
+  /wydown/ocx/item_L.xml   200, a check-item document for 32-bit Windows
+  /wydown/ocx/item64_L.xml 200, a check-item document for 64-bit Windows
+  /counter                 200, a number that grows with every request, marked cacheable
+  /echo/user-agent         200, the User-Agent header of the request
+  /probe/TOKEN             200, counts a hit for TOKEN
+  /hits/TOKEN              200, the number of hits TOKEN has had
+
+The pattern's byte i is (i * 7 + 3) mod 256; the tests rebuild it to compare.
+"""
+
+import argparse
+import http.server
+import os
+import re
+import sys
+import threading
+import time
+
+MAX_PATTERN_BYTES = 64 * 1024 * 1024
+SLOW_PIECE_BYTES = 16 * 1024
+SLOW_PAUSE_SECONDS = 0.02
+
+
+def pattern(size):
+    return bytes((i * 7 + 3) & 0xFF for i in range(size))
+
+
+def check_items_document(bits):
+    return (
+        '<?xml version="1.0" encoding="utf-8"?>\n'
+        '<checkitems base="http://download.quaymark.example/wydown/ocx/">\n'
+        '  <config type="host"><entry>served-%s.quaymark.example</entry></config>\n'
+        '  <item name="test server document %s" type="ActiveX" tips="9.9.9.%s"/>\n'
+        '</checkitems>\n' % (bits, bits, bits)
+    ).encode("utf-8")
+
+
+NOT_CONFIG_PAGE = (
+    b"<!DOCTYPE html><html><head><title>Hotspot</title></head>"
+    b"<body><p>Please sign in to use the Wi-Fi.</p></body></html>"
+)
+MISSING_PAGE = b"<html><body><h1>404 Not Found</h1></body></html>"
+
+
+class Counters:
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.requests = 0
+        self.hits = {}
+
+    def next_request(self):
+        with self.lock:
+            self.requests += 1
+            return self.requests
+
+    def hit(self, token):
+        with self.lock:
+            self.hits[token] = self.hits.get(token, 0) + 1
+
+    def hits_of(self, token):
+        with self.lock:
+            return self.hits.get(token, 0)
+
+
+COUNTERS = Counters()
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "TessalyTestServer"
+
+    def log_message(self, format, *args):  # noqa: A002 - the base class's name
+        if self.server.verbose:
+            super().log_message(format, *args)
+
+    def send_body(self, status, body, content_type="application/octet-stream", extra=None):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in (extra or {}).items():
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def close_after(self, status, headers, body):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.write(body)
+        self.wfile.flush()
+        self.close_connection = True
+
+    def do_GET(self):  # noqa: N802 - the base class's name
+        path = self.path.split("?", 1)[0]
+        sized = re.fullmatch(r"/(bytes|short|chunked|slow)/(\d{1,9})", path)
+        if sized:
+            size = int(sized.group(2))
+            if size > MAX_PATTERN_BYTES:
+                self.send_body(413, b"too large", "text/plain")
+                return
+            getattr(self, "serve_" + sized.group(1))(size)
+            return
+        token = re.fullmatch(r"/(probe|hits)/([A-Za-z0-9_-]{1,64})", path)
+        if token and token.group(1) == "probe":
+            COUNTERS.hit(token.group(2))
+            self.send_body(200, b"ok", "text/plain")
+        elif token:
+            self.send_body(200, str(COUNTERS.hits_of(token.group(2))).encode(), "text/plain")
+        elif path == "/missing":
+            self.send_body(404, MISSING_PAGE, "text/html")
+        elif path == "/bad-length":
+            body = b"twelve bytes"
+            self.close_after(200, [("Content-Length", "12abc")], body)
+        elif path == "/not-config":
+            self.send_body(200, NOT_CONFIG_PAGE, "text/html")
+        elif path == "/wydown/ocx/item_L.xml":
+            self.send_body(200, check_items_document("32"), "text/xml")
+        elif path == "/wydown/ocx/item64_L.xml":
+            self.send_body(200, check_items_document("64"), "text/xml")
+        elif path == "/counter":
+            number = str(COUNTERS.next_request()).encode()
+            self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})
+        elif path == "/echo/user-agent":
+            agent = self.headers.get("User-Agent", "").encode("utf-8", "replace")
+            self.send_body(200, agent, "text/plain")
+        else:
+            self.send_body(404, MISSING_PAGE, "text/html")
+
+    def serve_bytes(self, size):
+        self.send_body(200, pattern(size))
+
+    def serve_short(self, size):
+        self.close_after(200, [("Content-Length", str(size))], pattern(size)[: size // 2])
+
+    def serve_chunked(self, size):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        body = pattern(size)
+        for start in range(0, size, 3000):
+            piece = body[start : start + 3000]
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+        self.wfile.write(b"0\r\n\r\n")
+
+    def serve_slow(self, size):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        body = pattern(size)
+        for start in range(0, size, SLOW_PIECE_BYTES):
+            self.wfile.write(body[start : start + SLOW_PIECE_BYTES])
+            self.wfile.flush()
+            time.sleep(SLOW_PAUSE_SECONDS)
+
+
+class Server(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+
+    def __init__(self, verbose):
+        # Loopback only: the tests never serve anyone but this machine.
+        super().__init__(("127.0.0.1", 0), Handler)
+        self.verbose = verbose
+
+
+def write_port_file(path, port):
+    temporary = path + ".tmp"
+    with open(temporary, "w", encoding="ascii") as file:
+        file.write("%d\n" % port)
+    os.replace(temporary, path)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port-file", help="write the chosen port to this file")
+    parser.add_argument("--lifetime", type=float, default=3600.0,
+                        help="stop by itself after this many seconds (default 3600)")
+    parser.add_argument("--verbose", action="store_true", help="log every request to stderr")
+    options = parser.parse_args()
+
+    server = Server(options.verbose)
+    port = server.server_address[1]
+    print("PORT %d" % port, flush=True)
+    if options.port_file:
+        write_port_file(options.port_file, port)
+    watchdog = threading.Timer(options.lifetime, server.shutdown)
+    watchdog.daemon = True
+    watchdog.start()
+    try:
+        server.serve_forever(poll_interval=0.2)
+    except KeyboardInterrupt:
+        pass
+    finally:
+        server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
