@@ -113,6 +113,11 @@ cross_build_openssl x86_64 mingw64
 # so the i686 build uses the C implementations.
 cross_build_openssl i686 mingw no-asm
 # The page's browser tests and jQuery 1.6.2 come from npm, pinned by package-lock.json.
+# The machines come with Node.js and npm; a bare Debian gets Debian's.
+if ! command -v npm >/dev/null 2>&1; then
+  apt_update_once
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 if [ ! -f "$root/node_modules/.package-lock.json" ] || [ "$root/package-lock.json" -nt "$root/node_modules/.package-lock.json" ]; then
   (cd "$root" && npm ci --no-audit --no-fund)
