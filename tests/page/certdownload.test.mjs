@@ -98,6 +98,8 @@ describe("certificate download", () => {
     cert.answers["pbStartRaRequest.do"] = SECOND_OK;
     await open({ enroll: "certenroll" });
     await s.sink("TipShow", 2);
+    // The picture loads on its own time; wait for its request rather than race it.
+    await s.page.waitForFunction(() => document.querySelector("#formPersonal img.captcha").complete);
     const captcha = cert.requests.find((r) => r.path === "VerifyImage");
     assert.match(captcha.query, /^\?update=0\.\d+/);
     await fill("formPersonal", PERSONAL);
