@@ -61,6 +61,12 @@ struct ItemFile {
   bool operator==(const ItemFile&) const = default;
 };
 
+// State codes of a record (the low 30 bits of its state word, see diagnosis/ItemState.h).
+inline constexpr std::uint32_t kItemStateCurrent = 0;
+inline constexpr std::uint32_t kItemStateOutdated = 1;
+inline constexpr std::uint32_t kItemStateOutdatedInstallable = 2;
+inline constexpr std::uint32_t kItemStateMissing = 4;
+inline constexpr std::uint32_t kItemStateMissingInstallable = 5;
 // What a fresh record holds until the detection has run.
 inline constexpr std::uint32_t kItemStateNotDetected = 7;
 

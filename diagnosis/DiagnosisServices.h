@@ -4,7 +4,7 @@
 #include "diagnosis/DiagnosisOperations.h"
 #include "diagnosis/DiagnosisState.h"
 #include "diagnosis/PageSink.h"
-#include "diagnosis/TimerService.h"
+#include "platform/TimerService.h"
 #include "platform/Prompts.h"
 #include "shell/Settings.h"
 

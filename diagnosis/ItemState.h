@@ -4,6 +4,10 @@
 
 namespace tessaly {
 
+// A component item's state word: the low 30 bits are the state code (kItemState* of
+// config/CheckConfig.h).
+inline constexpr std::uint32_t kItemStateCodeMask = 0x3FFFFFFFu;
+
 // Flag bits of a component item's state word above its state code.
 inline constexpr std::uint32_t kItemDisabledInBrowser = 1u << 30;
 inline constexpr std::uint32_t kItemNoKeyAttached = 1u << 31;

@@ -112,12 +112,12 @@ if build win64; then
   export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wine=/usr/lib/wine/wine64
   "$wine" wineboot --init >"$log_dir/wineboot.log" 2>&1
-  /usr/bin/wineserver -w 2>/dev/null || true
+  /usr/lib/wine/wineserver -w 2>/dev/null || true
   run_gtest wine-xml "$wine" build/win64/tests/tessaly_xml_tests.exe
   run_gtest wine-core tests/server/with-test-server.sh "$wine" build/win64/tests/tessaly_tests.exe
   expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
   expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
-  /usr/bin/wineserver -k 2>/dev/null || true
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
 fi
 

@@ -26,5 +26,6 @@ using unique_hkey = UniqueHandleOf<HKEY, &RegCloseKey>;
 using unique_handle = UniqueHandleOf<HANDLE, &CloseHandle>;
 using unique_hinternet = UniqueHandleOf<HINTERNET, &InternetCloseHandle>;
 using unique_hmodule = UniqueHandleOf<HMODULE, &FreeLibrary>;
+using unique_hwnd = UniqueHandleOf<HWND, &DestroyWindow>;
 
 }  // namespace tessaly::win32

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "diagnosis/TimerService.h"
+#include "platform/TimerService.h"
 
 namespace tessaly {
 

@@ -4,8 +4,9 @@
 
 namespace tessaly {
 
-// The main window's timers. The diagnosis logic numbers them 1 to 18 (DiagnosisTimers.h);
-// whoever delivers them calls DiagnosisSequence::OnTimer with the id on the GUI thread.
+// The main window's timers. The diagnosis logic numbers them 1 to 18
+// (diagnosis/DiagnosisTimers.h); whoever delivers them calls DiagnosisSequence::OnTimer with
+// the id on the GUI thread.
 //
 // For the logic every timer is one-shot: its handler cancels it as its first act. An
 // implementation may therefore deliver an armed timer repeatedly until it is cancelled, as
