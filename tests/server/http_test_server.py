@@ -13,6 +13,7 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /not-config              200, an HTML page where a check-item document was expected
   /wydown/ocx/item_L.xml   200, a check-item document for 32-bit Windows
   /wydown/ocx/item64_L.xml 200, a check-item document for 64-bit Windows
+  /console/item.xml        200, the document of the console front end's end-to-end test
   /counter                 200, a number that grows with every request, marked cacheable
   /echo/user-agent         200, the User-Agent header of the request
   /probe/TOKEN             200, counts a hit for TOKEN
@@ -45,6 +46,26 @@ def check_items_document(bits):
         '  <config type="host"><entry>served-%s.quaymark.example</entry></config>\n'
         '  <item name="test server document %s" type="ActiveX" tips="9.9.9.%s"/>\n'
         '</checkitems>\n' % (bits, bits, bits)
+    ).encode("utf-8")
+
+
+def console_document(server):
+    """Check items whose outcome under a fresh Wine prefix is known: a service on this server
+    and a name that resolves everywhere, next to a registry value, a compatibility domain and
+    a hosts redirection (which the test plants) that a repair can put right."""
+    return (
+        '<?xml version="1.0" encoding="utf-8"?>\n'
+        '<checkitems base="%s/wydown/ocx/">\n'
+        '  <config type="compatibility"><entry>quaymark.example</entry></config>\n'
+        '  <config type="registry">\n'
+        '    <entry name="Level" type="reg_dword" value="3">'
+        'HKCU\\Software\\Quaymark Console Test</entry>\n'
+        '  </config>\n'
+        '  <config type="host"><entry>ebank.quaymark.example</entry></config>\n'
+        '  <config type="dns"><entry ip="127.0.0.1">localhost</entry></config>\n'
+        '  <config type="service"><entry>%s/probe/console</entry></config>\n'
+        '  <config type="trust"><entry>https://ebank.quaymark.example</entry></config>\n'
+        '</checkitems>\n' % (server, server)
     ).encode("utf-8")
 
 
@@ -132,6 +153,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, check_items_document("32"), "text/xml")
         elif path == "/wydown/ocx/item64_L.xml":
             self.send_body(200, check_items_document("64"), "text/xml")
+        elif path == "/console/item.xml":
+            server = "http://127.0.0.1:%d" % self.server.server_address[1]
+            self.send_body(200, console_document(server), "text/xml")
         elif path == "/counter":
             number = str(COUNTERS.next_request()).encode()
             self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})

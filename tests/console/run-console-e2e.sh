@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# End-to-end test of the console front end under 64-bit Wine: in a fresh prefix, with the
+# administrator's ConfigUrl pointing at the local test server's console document and a hosts
+# redirection planted, it runs a whole diagnosis and then a diagnosis with repair, and
+# compares each run's page transcript, whole, with the expected one.
+#   usage: tests/server/with-test-server.sh tests/console/run-console-e2e.sh CONSOLE_EXE
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+console=$1
+here=$(cd "$(dirname "$0")" && pwd)
+wine=/usr/lib/wine/wine64
+: "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
+
+passed=0
+failed=0
+work=$(mktemp -d)
+WINEPREFIX="$work/prefix"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+
+pass() { passed=$((passed + 1)); printf 'ok   %s\n' "$1"; }
+fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$1"; }
+
+# Runs the console with the given arguments and compares its normalised transcript with
+# the expected file.
+run_and_compare() {
+  local label=$1 expected=$2
+  shift 2
+  local transcript="$work/$label.jsonl"
+  "$wine" "$console" --json "$transcript" --timeout 120 "$@" >"$work/$label.txt" 2>&1
+  local status=$?
+  if [ "$status" -ne 0 ]; then
+    cat "$work/$label.txt"
+    fail "$label: exit status $status"
+    return
+  fi
+  if diff -u "$here/$expected" <(python3 "$here/normalize-transcript.py" "$transcript") \
+       >"$work/$label.diff"; then
+    pass "$label: transcript as expected"
+  else
+    cat "$work/$label.diff"
+    fail "$label: transcript differs"
+  fi
+}
+
+"$wine" wineboot --init >/dev/null 2>&1
+/usr/lib/wine/wineserver -w 2>/dev/null
+"$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+  /d "$TESSALY_TEST_SERVER/console/item.xml" /f >/dev/null 2>&1
+hosts="$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
+printf '# planted by the test\r\n10.9.8.7 ebank.quaymark.example\r\n' >"$hosts"
+
+run_and_compare diagnosis expected-diagnosis.jsonl
+run_and_compare repair expected-repair.jsonl --fix
+
+if grep -q 'ebank' "$hosts"; then
+  fail "repair: the hosts redirection is still there"
+else
+  pass "repair: the hosts redirection is gone"
+fi
+hits=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).read().decode())' "$TESSALY_TEST_SERVER/hits/console")
+if [ "${hits:-0}" -ge 2 ]; then
+  pass "the service check reached the test server ($hits probes)"
+else
+  fail "the service check reached the test server ${hits:-0} times, expected at least 2"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
