@@ -26,8 +26,7 @@ bool ServicesReachable(const CheckConfig& config, const Internet& internet,
 
 }  // namespace
 
-void ServiceCheckWorker(CheckConfig& config, const Internet& internet,
-                        const CodePages& codePages) {
+void ServiceCheckWorker(CheckConfig& config, const Internet& internet, const CodePages& codePages) {
   bool reachable = false;
   // An exception must not end the thread (and with it the program) before serviceDone is
   // set: the GUI thread would wait for it for ever. Running out of memory counts against

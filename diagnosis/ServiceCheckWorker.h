@@ -10,7 +10,6 @@ namespace tessaly {
 // group can be opened (ProbeUrls, over the entry texts in UTF-16). Without the group the
 // service counts as reachable. Stores `serviceOk` and then, as its last action,
 // `serviceDone` (release), which the GUI thread polls. It only reads the configuration.
-void ServiceCheckWorker(CheckConfig& config, const Internet& internet,
-                        const CodePages& codePages);
+void ServiceCheckWorker(CheckConfig& config, const Internet& internet, const CodePages& codePages);
 
 }  // namespace tessaly

@@ -25,8 +25,7 @@ bool AddWithoutVerification(const UrlZoneServices& zones, SecurityManager& secur
   if (!manager->SetZoneAttributes(kTrustedSitesZone, *attributes)) {
     return false;
   }
-  const bool added =
-      security.AddZoneMapping(kTrustedSitesZone, url) == ZoneMappingResult::Added;
+  const bool added = security.AddZoneMapping(kTrustedSitesZone, url) == ZoneMappingResult::Added;
   attributes->flags |= kZoneFlagRequireVerification;
   manager->SetZoneAttributes(kTrustedSitesZone, *attributes);
   return added;

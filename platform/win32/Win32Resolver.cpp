@@ -54,8 +54,8 @@ std::vector<Ipv4Address> Win32Resolver::AddressesOfAddress(const Ipv4Address& ad
   }
   in_addr raw{};
   std::memcpy(&raw, address.data(), address.size());
-  return AddressesOf(gethostbyaddr(reinterpret_cast<const char*>(&raw),
-                                   static_cast<int>(sizeof(raw)), AF_INET));
+  return AddressesOf(
+      gethostbyaddr(reinterpret_cast<const char*>(&raw), static_cast<int>(sizeof(raw)), AF_INET));
 }
 
 }  // namespace tessaly::win32

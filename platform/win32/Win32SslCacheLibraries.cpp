@@ -26,7 +26,8 @@ class Win32SslCacheFunctions final : public SslCacheFunctions {
       : schannel_(LoadLibraryW(L"schannel.dll")),
         wininet_(LoadLibraryW(L"wininet.dll")),
         emptyCache_(Lookup<SslEmptyCacheFunction>(schannel_, "SslEmptyCacheW")),
-        incrementHeader_(Lookup<IncrementHeaderFunction>(wininet_, "IncrementUrlCacheHeaderData")) {}
+        incrementHeader_(Lookup<IncrementHeaderFunction>(wininet_, "IncrementUrlCacheHeaderData")) {
+  }
 
   std::optional<bool> EmptySslCache() override {
     if (emptyCache_ == nullptr) {

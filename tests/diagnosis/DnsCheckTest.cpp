@@ -54,9 +54,9 @@ TEST(DottedIpv4Test, AcceptsOnlyFourDecimalPartsUpTo255WithoutLeadingZeros) {
   EXPECT_EQ(ParseDottedIpv4("0.0.0.0"), (Ipv4Address{0, 0, 0, 0}));
   EXPECT_EQ(ParseDottedIpv4("255.255.255.255"), (Ipv4Address{255, 255, 255, 255}));
   const std::vector<std::string_view> invalidTexts = {
-      "", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.256", "1..2.3", ".1.2.3", "1.2.3.",
-        "1.2.3.4.", "01.2.3.4", "1.2.3.00", "1000.1.1.1", " 1.2.3.4", "1.2.3.4 ", "1.2.3.+4",
-        "1.2.-3.4", "16909060", "1,2,3,4", std::string_view("1.2.3.4\0", 8)};
+      "",         "1.2.3",      "1.2.3.4.5", "256.1.1.1", "1.2.3.256", "1..2.3",   ".1.2.3",
+      "1.2.3.",   "1.2.3.4.",   "01.2.3.4",  "1.2.3.00",  "1000.1.1.1", " 1.2.3.4", "1.2.3.4 ",
+      "1.2.3.+4", "1.2.-3.4",   "16909060",  "1,2,3,4",   std::string_view("1.2.3.4\0", 8)};
   for (const std::string_view invalid : invalidTexts) {
     EXPECT_FALSE(ParseDottedIpv4(invalid).has_value()) << invalid;
   }

@@ -12,32 +12,26 @@ namespace {
 
 struct SslCase {
   const char* name;
-  bool emptyCacheMissing;
-  bool emptyCacheFails;
-  bool incrementMissing;
-  bool incrementFails;
+  FakeSslCacheLibraries::Script setup;
   bool cleared;
   std::vector<std::string> transcript;
 };
 
 TEST(SslCacheClearTest, TrueOnlyWhenBothCallsSucceedAndTheLibrariesAreReleased) {
+  const std::vector<std::string> both = {"load", "SslEmptyCacheW",
+                                         "IncrementUrlCacheHeaderData 14", "release"};
+  const std::vector<std::string> emptyingOnly = {"load", "SslEmptyCacheW", "release"};
   const std::vector<SslCase> cases = {
-      {"both succeed", false, false, false, false, true,
-       {"load", "SslEmptyCacheW", "IncrementUrlCacheHeaderData 14", "release"}},
-      {"emptying fails", false, true, false, false, false, {"load", "SslEmptyCacheW", "release"}},
-      {"schannel function missing", true, false, false, false, false, {"load", "release"}},
-      {"counter fails", false, false, false, true, false,
-       {"load", "SslEmptyCacheW", "IncrementUrlCacheHeaderData 14", "release"}},
-      {"wininet function missing", false, false, true, false, false,
-       {"load", "SslEmptyCacheW", "release"}},
+      {"both succeed", {}, true, both},
+      {"emptying fails", {.emptyCacheFails = true}, false, emptyingOnly},
+      {"schannel function missing", {.emptyCacheMissing = true}, false, {"load", "release"}},
+      {"counter fails", {.incrementFails = true}, false, both},
+      {"wininet function missing", {.incrementMissing = true}, false, emptyingOnly},
   };
   for (const SslCase& sslCase : cases) {
     FakeSslCacheLibraries libraries;
     FakeSslCacheLibraries::Script& script = libraries.script();
-    script.emptyCacheMissing = sslCase.emptyCacheMissing;
-    script.emptyCacheFails = sslCase.emptyCacheFails;
-    script.incrementMissing = sslCase.incrementMissing;
-    script.incrementFails = sslCase.incrementFails;
+    script = sslCase.setup;
     EXPECT_EQ(ClearSslCache(libraries), sslCase.cleared) << sslCase.name;
     EXPECT_EQ(script.transcript, sslCase.transcript) << sslCase.name;
   }

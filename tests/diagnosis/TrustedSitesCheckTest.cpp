@@ -19,7 +19,8 @@ constexpr std::uint32_t kTrustedFlags = 0x43;
 class TrustedSitesCheckTest : public testing::Test {
  protected:
   void SetUp() override {
-    state.zones[kTrustedSitesZone] = {.currentLevel = 0x10500, .recommendedLevel = 0x10500,
+    state.zones[kTrustedSitesZone] = {.currentLevel = 0x10500,
+                                      .recommendedLevel = 0x10500,
                                       .flags = kTrustedFlags | kZoneFlagRequireVerification};
   }
 
@@ -76,10 +77,9 @@ TEST_F(TrustedSitesCheckTest, RepairAddsAnHttpsSiteDirectly) {
 
 TEST_F(TrustedSitesCheckTest, APlainHttpSiteIsAddedWithVerificationSwitchedOffAroundIt) {
   EXPECT_TRUE(Check({"http://ebank.test"}, true));
-  EXPECT_THAT(state.calls,
-              ElementsAre("map http://ebank.test", "add 2 http://ebank.test", "get 2",
-                          "set 2 level=0x10500 flags=0x43", "add 2 http://ebank.test",
-                          "set 2 level=0x10500 flags=0x47"));
+  EXPECT_THAT(state.calls, ElementsAre("map http://ebank.test", "add 2 http://ebank.test", "get 2",
+                                       "set 2 level=0x10500 flags=0x43", "add 2 http://ebank.test",
+                                       "set 2 level=0x10500 flags=0x47"));
   EXPECT_EQ(state.zones[kTrustedSitesZone].flags, kTrustedFlags | kZoneFlagRequireVerification);
   EXPECT_TRUE(Check({"http://ebank.test"}, false));
 }
@@ -106,8 +106,7 @@ TEST(AddTrustedSiteTest, AnswersWhetherTheLastAttemptAddedTheSite) {
   state.calls.clear();
   state.refuseSetAttributes = true;
   EXPECT_FALSE(AddTrustedSite(zones, u"http://a.test"));
-  EXPECT_THAT(state.calls,
-              ElementsAre("add 2 http://a.test", "get 2", "set 2 level=0 flags=0x43"));
+  EXPECT_THAT(state.calls, ElementsAre("add 2 http://a.test", "get 2", "set 2 level=0 flags=0x43"));
   EXPECT_EQ(state.zones[kTrustedSitesZone].flags, 0x47u);
   state.refuseSetAttributes = false;
 

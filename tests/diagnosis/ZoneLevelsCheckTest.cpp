@@ -18,12 +18,12 @@ constexpr std::uint32_t kLow = 0x10000;
 class ZoneLevelsCheckTest : public testing::Test {
  protected:
   void SetUp() override {
-    state.zones[kInternetZone] = {.currentLevel = kMediumHigh, .recommendedLevel = kMediumHigh,
-                                  .flags = 0x21};
-    state.zones[kTrustedSitesZone] = {.currentLevel = kMedium, .recommendedLevel = kMedium,
-                                      .flags = 0x47};
-    state.zones[kRestrictedSitesZone] = {.currentLevel = kHigh, .recommendedLevel = kHigh,
-                                         .flags = 0x3};
+    state.zones[kInternetZone] = {
+        .currentLevel = kMediumHigh, .recommendedLevel = kMediumHigh, .flags = 0x21};
+    state.zones[kTrustedSitesZone] = {
+        .currentLevel = kMedium, .recommendedLevel = kMedium, .flags = 0x47};
+    state.zones[kRestrictedSitesZone] = {
+        .currentLevel = kHigh, .recommendedLevel = kHigh, .flags = 0x3};
   }
 
   bool Check(bool repair) {
@@ -62,9 +62,9 @@ TEST_F(ZoneLevelsCheckTest, RepairSetsEachDifferingZoneToItsRecommendedTemplate)
   state.zones[kInternetZone].currentLevel = kLow;
   state.zones[kRestrictedSitesZone].currentLevel = kMedium;
   EXPECT_TRUE(Check(true));
-  EXPECT_THAT(state.calls, ElementsAre("get 3", "set 3 level=0x11500 flags=0x21",
-                                       "copy 0x11500 to 3", "get 2", "get 4",
-                                       "set 4 level=0x12000 flags=0x3", "copy 0x12000 to 4"));
+  EXPECT_THAT(state.calls,
+              ElementsAre("get 3", "set 3 level=0x11500 flags=0x21", "copy 0x11500 to 3", "get 2",
+                          "get 4", "set 4 level=0x12000 flags=0x3", "copy 0x12000 to 4"));
   EXPECT_EQ(state.copiedTemplates,
             (std::map<std::uint32_t, std::uint32_t>{{3, kMediumHigh}, {4, kHigh}}));
   EXPECT_TRUE(Check(false));

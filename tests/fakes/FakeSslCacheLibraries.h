@@ -18,7 +18,7 @@ class FakeSslCacheLibraries final : public SslCacheLibraries {
     bool emptyCacheFails = false;
     bool incrementMissing = false;
     bool incrementFails = false;
-    std::vector<std::string> transcript;
+    std::vector<std::string> transcript{};
   };
 
   std::unique_ptr<SslCacheFunctions> Load() const override;

@@ -24,8 +24,7 @@ bool IsPlainHttp(std::u16string_view url) { return url.starts_with(u"http:"); }
 
 class FakeZoneManager final : public ZoneManager {
  public:
-  explicit FakeZoneManager(std::shared_ptr<FakeUrlZones::State> state)
-      : state_(std::move(state)) {}
+  explicit FakeZoneManager(std::shared_ptr<FakeUrlZones::State> state) : state_(std::move(state)) {}
 
   std::optional<ZoneAttributes> GetZoneAttributes(std::uint32_t zone) const override {
     state_->calls.push_back("get " + std::to_string(zone));
@@ -37,9 +36,8 @@ class FakeZoneManager final : public ZoneManager {
   }
 
   bool SetZoneAttributes(std::uint32_t zone, const ZoneAttributes& attributes) override {
-    state_->calls.push_back("set " + std::to_string(zone) +
-                            " level=" + Hex(attributes.currentLevel) +
-                            " flags=" + Hex(attributes.flags));
+    state_->calls.push_back("set " + std::to_string(zone) + " level=" +
+                            Hex(attributes.currentLevel) + " flags=" + Hex(attributes.flags));
     const auto found = state_->zones.find(zone);
     if (state_->refuseSetAttributes || found == state_->zones.end()) {
       return false;
