@@ -105,6 +105,19 @@ TEST_F(BrowserPolicyChecksTest, AMissingListIsWrittenWholeByARepair) {
   EXPECT_TRUE(CheckList(false));
 }
 
+TEST_F(BrowserPolicyChecksTest, DomainsAreStoredAsUtf16CodeUnits) {
+  SetDomains({"网银.cn"});
+  EXPECT_TRUE(CheckList(true));
+  EXPECT_EQ(*StoredList(), Binary("411F00005308ADBA" "01000000" "28000000" "01000000" "01000000"
+                                  "0C000000" "0000000000" "84CD01" "01000000" "0500"
+                                  "517FF6942E0063006E00"));
+  EXPECT_TRUE(CheckList(false));
+
+  // A domain that cannot be converted would be an empty pattern, found everywhere.
+  codePages.failingCodePages.insert(kCodePageUtf8);
+  EXPECT_FALSE(CheckList(false));
+}
+
 TEST_F(BrowserPolicyChecksTest, AnUnusableStoredListIsReplacedByARepair) {
   SetDomains({"a.cn"});
   for (const RegistryValue& unusable : {RegistryValue{RegistryType::String, {0x61, 0, 0, 0}},
