@@ -225,7 +225,7 @@ TEST_F(Win32BrowserPolicyChecksTest, TheCompatibilityListIsWrittenAndExtendedInP
   EXPECT_EQ(extended.data[12], 78 + 26 - 12);
   EXPECT_EQ(extended.data[20], 3);
   EXPECT_EQ(std::vector<BYTE>(extended.data.begin() + 94, extended.data.end()),
-            (std::vector<BYTE>{'c', 0, '.', 0, 'c', 0, 'n', 0}));
+            (std::vector<BYTE>{4, 0, 'c', 0, '.', 0, 'c', 0, 'n', 0}));
 
   // With every site in compatibility view the list does not matter.
   config.groups.back().entries.push_back({.text = "d.cn"});
