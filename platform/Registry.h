@@ -39,6 +39,8 @@ enum class RegistryStatus {
 struct RegistryValue {
   RegistryType type = RegistryType::None;
   std::vector<std::uint8_t> data;
+
+  bool operator==(const RegistryValue&) const = default;
 };
 
 // An open key. Closing happens when the object goes away, so every path out of an

@@ -28,6 +28,10 @@ RegistryRead<std::uint32_t> ReadDword(const RegistryKey& key, std::u16string_vie
 RegistryRead<std::u16string> ReadString(const RegistryKey& key, std::u16string_view name,
                                         std::size_t maxBytes);
 
+// The stored form of a number (REG_DWORD) and of a text (REG_SZ with its terminating zero).
+RegistryValue DwordValue(std::uint32_t number);
+RegistryValue StringValue(std::u16string_view text);
+
 RegistryStatus WriteDword(RegistryKey& key, std::u16string_view name, std::uint32_t value);
 // Writes REG_SZ with its terminating zero.
 RegistryStatus WriteString(RegistryKey& key, std::u16string_view name, std::u16string_view text);

@@ -52,15 +52,13 @@ RegistryRead<std::u16string> ReadString(const RegistryKey& key, std::u16string_v
   return {ReadResult::Ok, std::move(text)};
 }
 
-RegistryStatus WriteDword(RegistryKey& key, std::u16string_view name, std::uint32_t number) {
-  RegistryValue value{RegistryType::Dword,
-                      {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                       static_cast<std::uint8_t>(number >> 16),
-                       static_cast<std::uint8_t>(number >> 24)}};
-  return key.WriteValue(name, value);
+RegistryValue DwordValue(std::uint32_t number) {
+  return {RegistryType::Dword,
+          {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
+           static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)}};
 }
 
-RegistryStatus WriteString(RegistryKey& key, std::u16string_view name, std::u16string_view text) {
+RegistryValue StringValue(std::u16string_view text) {
   RegistryValue value{RegistryType::String, {}};
   value.data.reserve((text.size() + 1) * 2);
   for (const char16_t unit : text) {
@@ -69,7 +67,15 @@ RegistryStatus WriteString(RegistryKey& key, std::u16string_view name, std::u16s
   }
   value.data.push_back(0);
   value.data.push_back(0);
-  return key.WriteValue(name, value);
+  return value;
+}
+
+RegistryStatus WriteDword(RegistryKey& key, std::u16string_view name, std::uint32_t number) {
+  return key.WriteValue(name, DwordValue(number));
+}
+
+RegistryStatus WriteString(RegistryKey& key, std::u16string_view name, std::u16string_view text) {
+  return key.WriteValue(name, StringValue(text));
 }
 
 }  // namespace tessaly

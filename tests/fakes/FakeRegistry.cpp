@@ -21,9 +21,13 @@ void Report(RegistryStatus* out, RegistryStatus status) {
 
 class FakeKey final : public RegistryKey {
  public:
-  FakeKey(FakeRegistry::Values& values, bool writable) : values_(values), writable_(writable) {}
+  FakeKey(FakeRegistry::Values& values, bool readable, bool writable)
+      : values_(values), readable_(readable), writable_(writable) {}
 
   RegistryStatus ReadValue(std::u16string_view name, RegistryValue& value) const override {
+    if (!readable_) {
+      return RegistryStatus::Failed;
+    }
     const auto found = values_.find(Lower(name));
     if (found == values_.end()) {
       return RegistryStatus::NotFound;
@@ -49,6 +53,7 @@ class FakeKey final : public RegistryKey {
 
  private:
   FakeRegistry::Values& values_;
+  bool readable_;
   bool writable_;
 };
 
@@ -85,7 +90,7 @@ std::unique_ptr<RegistryKey> FakeRegistry::OpenKey(RegistryRoot root, std::u16st
   }
   Report(status, RegistryStatus::Ok);
   const bool writable = access != RegistryAccess::Read && !denyWrite.contains(id.path);
-  return std::make_unique<FakeKey>(found->second, writable);
+  return std::make_unique<FakeKey>(found->second, !failRead.contains(id.path), writable);
 }
 
 std::unique_ptr<RegistryKey> FakeRegistry::CreateKey(RegistryRoot root, std::u16string_view path,

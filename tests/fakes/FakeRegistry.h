@@ -33,6 +33,7 @@ class FakeRegistry final : public Registry {
   bool wow64 = false;
   std::set<std::u16string> denyOpen;   // lower-cased paths: opening answers AccessDenied
   std::set<std::u16string> denyWrite;  // lower-cased paths: writes and deletes fail
+  std::set<std::u16string> failRead;   // lower-cased paths: value reads fail
 
   std::unique_ptr<RegistryKey> OpenKey(RegistryRoot root, std::u16string_view path,
                                        RegistryAccess access, RegistryView view,
