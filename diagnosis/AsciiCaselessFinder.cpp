@@ -33,11 +33,16 @@ bool AsciiCaselessFinder::OccursAt(std::string_view haystack, std::size_t at) co
 
 std::size_t AsciiCaselessFinder::Find(std::string_view haystack, std::size_t from) const {
   const std::size_t length = folded_.size();
+  if (length == 0) {
+    return from <= haystack.size() ? from : std::string_view::npos;
+  }
+  const unsigned char last = static_cast<unsigned char>(folded_.back());
   for (std::size_t at = from; at <= haystack.size() && haystack.size() - at >= length;) {
-    if (OccursAt(haystack, at)) {
+    const unsigned char under = Folded(haystack[at + length - 1]);
+    if (under == last && OccursAt(haystack, at)) {
       return at;
     }
-    at += skip_[Folded(haystack[at + length - 1])];
+    at += skip_[under];
   }
   return std::string_view::npos;
 }

@@ -140,30 +140,23 @@ std::optional<HostRedirectionPattern::Match> HostRedirectionPattern::Find(std::s
   }
 }
 
-std::string HostRedirectionPattern::ReplaceEachMatch(std::string_view text,
-                                                     std::size_t* replaced) const {
+std::string HostRedirectionPattern::ReplaceEachMatch(std::string_view text) const {
   std::string result;
   result.reserve(text.size());
   std::size_t copied = 0;
-  std::size_t count = 0;
   while (const std::optional<Match> match = Find(text, copied)) {
     result.append(text.substr(copied, match->begin - copied));
     result.push_back('\n');
     copied = match->end;
-    ++count;
   }
   result.append(text.substr(copied));
-  if (replaced != nullptr) {
-    *replaced = count;
-  }
   return result;
 }
 
 std::string HostRedirectionPattern::RemoveAllMatches(std::string text) const {
-  std::size_t replaced = 0;
-  do {
-    text = ReplaceEachMatch(text, &replaced);
-  } while (replaced != 0);
+  while (Find(text)) {
+    text = ReplaceEachMatch(text);
+  }
   return text;
 }
 

@@ -38,8 +38,8 @@ class HostRedirectionPattern {
   std::optional<Match> Find(std::string_view text, std::size_t from = 0) const;
 
   // One pass of replacing every match by a single LF, left to right, each search going on
-  // where the previous match ended (what regex_replace does). `replaced` counts the matches.
-  std::string ReplaceEachMatch(std::string_view text, std::size_t* replaced = nullptr) const;
+  // where the previous match ended (what regex_replace does).
+  std::string ReplaceEachMatch(std::string_view text) const;
 
   // Passes of ReplaceEachMatch until the pattern no longer occurs. One pass leaves every
   // second of several adjacent redirecting lines behind, since each match takes the LF that

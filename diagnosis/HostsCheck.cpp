@@ -11,11 +11,15 @@
 namespace tessaly {
 namespace {
 
+// An entry without a name names no host; its pattern would take blank and address-only
+// lines for redirections and fail the check on most hosts files.
 std::vector<HostRedirectionPattern> PatternsOf(const ConfigGroup& hosts) {
   std::vector<HostRedirectionPattern> patterns;
   patterns.reserve(hosts.entries.size());
   for (const ConfigEntry& entry : hosts.entries) {
-    patterns.emplace_back(entry.text);
+    if (!entry.text.empty()) {
+      patterns.emplace_back(entry.text);
+    }
   }
   return patterns;
 }
@@ -27,15 +31,17 @@ bool AnyRedirection(const std::vector<HostRedirectionPattern>& patterns, std::st
 }
 
 // Removing one host's lines can join an address-only line to a later line of a host
-// removed before, which then matches again; the hosts are gone over until none is left,
-// so that the check after the repair finds the file clean. Each round shortens the text.
+// cleaned before, which then redirects it; the hosts are gone over until a round removes
+// nothing, so that the check after the repair finds the file clean. A removal always
+// shortens the text, so the rounds end.
 std::string WithoutRedirections(const std::vector<HostRedirectionPattern>& patterns,
                                 std::string text) {
-  do {
+  for (std::size_t before = text.size() + 1; text.size() != before;) {
+    before = text.size();
     for (const HostRedirectionPattern& pattern : patterns) {
       text = pattern.RemoveAllMatches(std::move(text));
     }
-  } while (AnyRedirection(patterns, text));
+  }
   return text;
 }
 

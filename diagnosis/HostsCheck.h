@@ -22,9 +22,10 @@ inline constexpr std::size_t kMaxHostsFileBytes = 64 * 1024 * 1024;
 // redirecting line and writes the file back with CR LF line breaks, even when nothing was
 // removed; the new content replaces the old at once, so a failure leaves the old file.
 //
-// No "host" group passes. A missing hosts file holds no redirection (a repair creates it).
-// A file that exists but cannot be read, is too large, or whose path cannot be made, fails
-// the check, and its repair fails without writing: it is never replaced by an empty file.
+// No "host" group passes; entries with an empty text name no host and are left out. A
+// missing hosts file holds no redirection (a repair creates it). A file that exists but
+// cannot be read, is too large, or whose path cannot be made, fails the check, and its
+// repair fails without writing: it is never replaced by an empty file.
 //
 // Writes `hostsOk` and answers the same.
 bool CheckHosts(CheckConfig& config, const WideEnvironment& environment, const WholeFiles& files,

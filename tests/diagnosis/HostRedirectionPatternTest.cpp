@@ -121,8 +121,9 @@ TEST(HostRedirectionPatternTest, OnePassLeavesEveryOtherAdjacentLineRemovingAllD
 }
 
 // Inputs that make a backtracking engine recurse once per character (and overflow a
-// 1 MB stack) or take quadratic time. Each must finish at once with the right answer; the
-// time bound is generous and only catches work that grows with the square of the input.
+// 1 MB stack) or take quadratic time. Each must finish with the right answer; the time
+// bound is generous (a loaded machine, a sanitizer build) and only catches work that grows
+// with the square of the input, which would take hours here.
 TEST(HostRedirectionPatternTest, HugeRunsAndLinesTakeLinearTime) {
   constexpr std::size_t kRun = 1'000'000;
   constexpr std::size_t kLine = 10'000'000;
@@ -149,7 +150,7 @@ TEST(HostRedirectionPatternTest, HugeRunsAndLinesTakeLinearTime) {
     const HostRedirectionPattern pattern(c.host);
     EXPECT_EQ(pattern.Find(c.text).has_value(), c.matches) << "host \"" << c.host << "\"";
     pattern.RemoveAllMatches(c.text);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30))
         << "host \"" << c.host << "\"";
   }
 }

@@ -112,6 +112,24 @@ TEST_F(HostsCheckTest, HostNamesAreTakenLiterallyNotAsRegularExpressions) {
   EXPECT_FALSE(Check(false));
 }
 
+TEST_F(HostsCheckTest, EmptyHostNamesAreNoHostsAndDoNotTakeBlankLinesForRedirections) {
+  ConfigureHosts({"", "ebank.example.cn"});
+  files.files[kHostsPath] = "127.0.0.1 localhost\r\n\r\n\r\n127.0.0.1\r\n\r\n";
+  EXPECT_TRUE(Check(false));
+  files.files[kHostsPath] += "6.6.6.6 ebank.example.cn\r\n";
+  EXPECT_FALSE(Check(false));
+}
+
+TEST_F(HostsCheckTest, PathologicalFilesAreCheckedAndRepairedAtOnce) {
+  ConfigureHosts({"ebank.example.cn", "7"});
+  const std::string longLine = "1.1.1.1 other.cn #" + std::string(10'000'000, 'c') + "\r\n";
+  files.files[kHostsPath] = longLine + std::string(1'000'000, '7') + "x\r\n" +
+                            std::string(1'000'000, ' ') + "ebank.example.cn\r\n";
+  EXPECT_FALSE(Check(false));
+  EXPECT_TRUE(Check(true));
+  EXPECT_EQ(HostsFile(), "\r\n" + longLine + std::string(1'000'000, '7') + "x\r\n");
+}
+
 TEST_F(HostsCheckTest, AMissingFileHoldsNoRedirectionAndARepairCreatesIt) {
   ConfigureHosts({"ebank.example.cn"});
   EXPECT_TRUE(Check(false));
