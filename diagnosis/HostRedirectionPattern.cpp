@@ -98,12 +98,8 @@ class LineEndScanner {
 HostRedirectionPattern::HostRedirectionPattern(std::string_view hostName) : name_(hostName) {}
 
 // Every match's address run "[\s\d\.]+" lies in one maximal run of address characters,
-// which contains its opening LF too (a LF is an address character). Of the LFs in a run the
-// first one is leftmost and sees every name position the later ones see, so it opens the
-// match if any LF does. The regex tries the longest address first, so the name positions
-// are tried from the run's end backwards, and the first one that the name and the line's
-// end fit decides the match. A run only needs a look when the name occurs at a position
-// the run can reach: its end, or inside it.
+// which contains its opening LF too (a LF is an address character). A run only needs a
+// look when the name occurs at a position the run can reach: its end, or inside it.
 std::optional<HostRedirectionPattern::Match> HostRedirectionPattern::Find(std::string_view text,
                                                                           std::size_t from) const {
   std::size_t searchFrom = from;
@@ -120,24 +116,37 @@ std::optional<HostRedirectionPattern::Match> HostRedirectionPattern::Find(std::s
     while (runEnd < text.size() && IsAddressChar(text[runEnd])) {
       ++runEnd;
     }
-    const std::size_t lf = text.substr(runBegin, runEnd - runBegin).find('\n');
-    if (lf != kNone && runEnd - (runBegin + lf) >= 2) {
-      const std::size_t begin = runBegin + lf;
-      LineEndScanner lineEnds(text);
-      for (std::size_t nameAt = runEnd + 1; nameAt-- > begin + 2;) {
-        if (!name_.OccursAt(text, nameAt)) {
-          continue;
-        }
-        if (const std::optional<std::size_t> end = lineEnds.EndFrom(nameAt + name_.size())) {
-          return Match{.begin = begin, .end = *end};
-        }
-      }
+    if (const std::optional<Match> match = FindInRun(text, runBegin, runEnd)) {
+      return match;
     }
     if (runEnd >= text.size()) {
       return std::nullopt;
     }
     searchFrom = runEnd + 1;
   }
+}
+
+// Of the LFs in the run the first one is leftmost and sees every name position the later
+// ones see, so it opens the match if any LF does. The regex tries the longest address
+// first, so the name positions are tried from the run's end backwards, and the first one
+// that the name and the line's end fit decides the match.
+std::optional<HostRedirectionPattern::Match> HostRedirectionPattern::FindInRun(
+    std::string_view text, std::size_t runBegin, std::size_t runEnd) const {
+  const std::size_t lf = text.substr(runBegin, runEnd - runBegin).find('\n');
+  if (lf == kNone || runEnd - (runBegin + lf) < 2) {
+    return std::nullopt;
+  }
+  const std::size_t begin = runBegin + lf;
+  LineEndScanner lineEnds(text);
+  for (std::size_t nameAt = runEnd + 1; nameAt-- > begin + 2;) {
+    if (!name_.OccursAt(text, nameAt)) {
+      continue;
+    }
+    if (const std::optional<std::size_t> end = lineEnds.EndFrom(nameAt + name_.size())) {
+      return Match{.begin = begin, .end = *end};
+    }
+  }
+  return std::nullopt;
 }
 
 std::string HostRedirectionPattern::ReplaceEachMatch(std::string_view text) const {

@@ -47,6 +47,10 @@ class HostRedirectionPattern {
   std::string RemoveAllMatches(std::string text) const;
 
  private:
+  // The match whose address lies in the run of address characters [runBegin, runEnd).
+  std::optional<Match> FindInRun(std::string_view text, std::size_t runBegin,
+                                 std::size_t runEnd) const;
+
   AsciiCaselessFinder name_;
 };
 
