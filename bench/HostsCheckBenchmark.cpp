@@ -2,7 +2,9 @@
 // measuring only (a clean file, so every host is searched through the whole text) and
 // repairing (a file with redirections, read, cleaned and written back in memory). The
 // baseline is the same check done with the standard library's regex engine, as plainly as
-// the pattern reads, on smaller files of the same kind; its time grows with the file.
+// the pattern reads, on the same file and on a tenth of it. It completes on these because
+// no line holds a long run of blanks or digits; such a run makes it recurse once per
+// character until the stack gives out, which the matcher's tests cover instead.
 
 #include <benchmark/benchmark.h>
 
@@ -46,20 +48,19 @@ class MemoryHostsFile final : public WholeFiles {
   mutable std::string written_;
 };
 
-CheckConfig BankConfig() {
-  CheckConfig config;
+ConfigGroup BankHostGroup() {
   ConfigGroup hosts{.type = "host"};
   for (const std::string& host : BenchmarkBankHosts()) {
     hosts.entries.push_back({.text = host});
   }
-  config.groups.push_back(std::move(hosts));
-  return config;
+  return hosts;
 }
 
 void RunCheckHosts(benchmark::State& state, bool redirecting, bool repair) {
   const MemoryHostsFile file(SyntheticHostsFile(kLines, redirecting));
   const FixedEnvironment environment;
-  CheckConfig config = BankConfig();
+  CheckConfig config;
+  config.groups.push_back(BankHostGroup());
   for (auto _ : state) {
     benchmark::DoNotOptimize(CheckHosts(config, environment, file, repair));
   }
