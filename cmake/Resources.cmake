@@ -7,6 +7,8 @@
 function(tessaly_link_module_resources target)
   if(WIN32)
     target_sources(${target} PRIVATE ${TESSALY_RESOURCE_SCRIPT})
+    # Some resources (the certificates) are generated at build time.
+    add_dependencies(${target} tessaly_root_certificates)
   else()
     target_link_libraries(${target} PRIVATE tessaly_embedded_resources)
   endif()

@@ -9,7 +9,7 @@ namespace tessaly {
 
 struct EmbeddedResource {
   std::string_view name;
-  unsigned type;
+  ResourceType type;
   std::string_view bytes;
 };
 
@@ -20,7 +20,7 @@ std::span<const EmbeddedResource> EmbeddedResourceTable();
 // the same files the Windows resource script names.
 class EmbeddedResources final : public ModuleResources {
  public:
-  std::string LoadResourceBytes(std::string_view name, unsigned type) const override;
+  std::string LoadResourceBytes(std::string_view name, ResourceType type) const override;
 };
 
 }  // namespace tessaly

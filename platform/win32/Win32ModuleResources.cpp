@@ -2,22 +2,38 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "platform/win32/WideText.h"
 
 namespace tessaly::win32 {
+namespace {
 
-std::string Win32ModuleResources::LoadResourceBytes(std::string_view name, unsigned type) const {
-  // Resource names are plain ASCII identifiers such as "ITEM.XML"; anything else cannot
-  // name one of ours.
-  std::u16string wideName;
+// Resource and type names are plain ASCII identifiers such as "ITEM.XML" or "CER";
+// anything else cannot name one of ours.
+std::optional<std::u16string> AsciiResourceName(std::string_view name) {
+  std::u16string wide;
   for (char c : name) {
     if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') {
-      return {};
+      return std::nullopt;
     }
-    wideName.push_back(static_cast<char16_t>(c));
+    wide.push_back(static_cast<char16_t>(c));
+  }
+  return wide;
+}
+
+}  // namespace
+
+std::string Win32ModuleResources::LoadResourceBytes(std::string_view name, ResourceType type) const {
+  const std::optional<std::u16string> wideName = AsciiResourceName(name);
+  const std::optional<std::u16string> wideType =
+      type.IsNamed() ? AsciiResourceName(type.Name()) : std::u16string();
+  if (!wideName || !wideType) {
+    return {};
   }
   HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC resource = FindResourceW(module, AsWide(wideName), MAKEINTRESOURCEW(type));
+  HRSRC resource = FindResourceW(module, AsWide(*wideName),
+                                 type.IsNamed() ? AsWide(*wideType) : MAKEINTRESOURCEW(type.Number()));
   if (resource == nullptr) {
     return {};
   }

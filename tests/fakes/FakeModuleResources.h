@@ -13,13 +13,13 @@ namespace tessaly {
 // case, as the resource API compares them. Every load is counted.
 class FakeModuleResources final : public ModuleResources {
  public:
-  void Put(std::string_view name, unsigned type, std::string bytes) {
-    resources_[{Lower(name), type}] = std::move(bytes);
+  void Put(std::string_view name, ResourceType type, std::string bytes) {
+    resources_[{Lower(name), TypeKey(type)}] = std::move(bytes);
   }
 
-  std::string LoadResourceBytes(std::string_view name, unsigned type) const override {
+  std::string LoadResourceBytes(std::string_view name, ResourceType type) const override {
     ++loads;
-    const auto found = resources_.find({Lower(name), type});
+    const auto found = resources_.find({Lower(name), TypeKey(type)});
     return found == resources_.end() ? std::string() : found->second;
   }
 
@@ -36,7 +36,12 @@ class FakeModuleResources final : public ModuleResources {
     return lower;
   }
 
-  std::map<std::pair<std::string, unsigned>, std::string> resources_;
+  // "#23" for a numbered type, as the resource API writes numbers as names.
+  static std::string TypeKey(ResourceType type) {
+    return type.IsNamed() ? Lower(type.Name()) : "#" + std::to_string(type.Number());
+  }
+
+  std::map<std::pair<std::string, std::string>, std::string> resources_;
 };
 
 }  // namespace tessaly
