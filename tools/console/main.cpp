@@ -30,6 +30,8 @@
 #include "platform/WindowsFacts.h"
 #include "platform/portable/Utf8Codec.h"
 #include "platform/win32/UniqueHandles.h"
+#include "platform/portable/CLibraryRandom.h"
+#include "platform/win32/Win32CertificateStores.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32CodePages.h"
 #include "platform/win32/Win32ConnectionState.h"
@@ -39,7 +41,12 @@
 #include "platform/win32/Win32ProgramPath.h"
 #include "platform/win32/Win32Prompts.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Resolver.h"
+#include "platform/win32/Win32SslCacheLibraries.h"
 #include "platform/win32/Win32SystemFacts.h"
+#include "platform/win32/Win32UrlZones.h"
+#include "platform/win32/Win32WholeFiles.h"
+#include "platform/win32/Win32WideEnvironment.h"
 #include "platform/win32/WinInetSession.h"
 #include "platform/win32/WindowTimerService.h"
 #include "tools/console/ConsoleOptions.h"
@@ -125,6 +132,13 @@ class ConsoleRun {
   Win32ModuleResources resources_;
   Win32ConnectionState connection_;
   WinInet internet_;
+  CLibraryRandom random_{clock_};
+  Win32WideEnvironment wideEnvironment_;
+  Win32WholeFiles wholeFiles_;
+  Win32Resolver resolver_;
+  Win32UrlZoneServices zones_;
+  Win32SslCacheLibraries sslCache_;
+  Win32CertificateStores certificateStores_;
   ConsolePrompts prompts_;
   Settings settings_;
   ConsoleReportSink report_;
@@ -134,6 +148,10 @@ class ConsoleRun {
   CheckConfig config_;
   DiagnosisState state_;
   DiagnosisOperations operations_;
+  CheckBindings checks_{config_, CheckPlatform{registry_, codePages_, random_, wideEnvironment_,
+                                               wholeFiles_, resolver_, internet_, connection_,
+                                               zones_, sslCache_, certificateStores_,
+                                               resources_}};
   unique_hwnd window_;
   std::unique_ptr<WindowTimerService> timers_;
   std::unique_ptr<DiagnosisSequence> sequence_;
@@ -238,7 +256,7 @@ int ConsoleRun::Run() {
     return kExitUsage;
   }
   timers_ = std::make_unique<WindowTimerService>(window_.get());
-  BindChecks(operations_, config_, CheckPlatform{connection_});
+  checks_.BindTo(operations_);
   sequence_ = std::make_unique<DiagnosisSequence>(
       DiagnosisServices{config_, state_, operations_, *timers_, watcher_, settings_, prompts_});
 
