@@ -1,6 +1,6 @@
 #include "certificates/RootCertificates.h"
 
-#include <algorithm>
+#include <span>
 
 #include "certificates/CertificateAdding.h"
 #include "certificates/CertificateInStore.h"
@@ -44,12 +44,12 @@ std::int32_t InstallRootCertificates(CertificateServices services) {
   // Every intermediate authority is tried; one that could not be added must not be
   // hidden by a later one that could.
   std::int32_t result = kCertificateOk;
-  std::for_each(RootChainTable.begin() + 1, RootChainTable.end(), [&](const RootChainRow& row) {
+  for (const RootChainRow& row : std::span(RootChainTable).subspan(1)) {
     const std::int32_t added = AddRowIfMissing(services, row);
     if (added < 0 && result >= 0) {
       result = added;
     }
-  });
+  }
   return result;
 }
 

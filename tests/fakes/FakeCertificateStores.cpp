@@ -204,25 +204,17 @@ std::optional<std::string> FakeCertificateStores::DecodeCertificateText(std::str
 }
 
 std::string PemText(std::string_view bytes) {
+  const auto byteAt = [&](std::size_t index) {
+    return index < bytes.size() ? static_cast<unsigned>(static_cast<unsigned char>(bytes[index])) : 0u;
+  };
   std::string base64;
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned group = (static_cast<unsigned char>(bytes[i]) << 16) |
-                           (static_cast<unsigned char>(bytes[i + 1]) << 8) | static_cast<unsigned char>(bytes[i + 2]);
-    for (int shift = 18; shift >= 0; shift -= 6) {
-      base64.push_back(kBase64Alphabet[(group >> shift) & 0x3Fu]);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const unsigned group = (byteAt(i) << 16) | (byteAt(i + 1) << 8) | byteAt(i + 2);
+    const std::size_t present = std::min<std::size_t>(bytes.size() - i, 3);
+    // n bytes make n + 1 symbols; the rest of the group of four is padding.
+    for (std::size_t symbol = 0; symbol < 4; ++symbol) {
+      base64.push_back(symbol <= present ? kBase64Alphabet[(group >> (18 - 6 * symbol)) & 0x3Fu] : '=');
     }
-  }
-  const std::size_t rest = bytes.size() - i;
-  if (rest > 0) {
-    unsigned group = static_cast<unsigned>(static_cast<unsigned char>(bytes[i])) << 16;
-    if (rest == 2) {
-      group |= static_cast<unsigned>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    }
-    base64.push_back(kBase64Alphabet[(group >> 18) & 0x3Fu]);
-    base64.push_back(kBase64Alphabet[(group >> 12) & 0x3Fu]);
-    base64.push_back(rest == 2 ? kBase64Alphabet[(group >> 6) & 0x3Fu] : '=');
-    base64.push_back('=');
   }
   std::string text = "-----BEGIN CERTIFICATE-----\n";
   for (std::size_t line = 0; line < base64.size(); line += 64) {
