@@ -98,6 +98,8 @@ if build native; then
   expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
   expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"
 fi
+# How the build obtains the root certificates (stand-ins, thumbprints, release refusal).
+run_counted certificate-build cmake -DSOURCE_DIR="$root" -P tests/certificates/RootCertificateBuildTest.cmake
 if build native-sanitize; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   run_gtest sanitized-xml build/native-sanitize/tests/tessaly_xml_tests
