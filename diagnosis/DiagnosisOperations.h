@@ -10,7 +10,7 @@ namespace tessaly {
 
 // Every check and repair the diagnosis sequence calls, as one table whose entries the
 // checks' owners bind, one line each, e.g.
-//   operations.hostsCheck = [&](bool repair) { return HostsCheck(config, files, repair); };
+//   operations.hostsCheck = [&](bool repair) { return CheckHosts(config, env, files, repair); };
 //
 // An entry nobody has bound yet stays a no-op with a neutral answer, chosen so that a
 // missing check looks like a check that could not run: the item shows abnormal and the
