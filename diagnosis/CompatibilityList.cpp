@@ -37,7 +37,9 @@ std::vector<std::uint8_t> LittleEndianUnits(std::u16string_view text) {
 
 }  // namespace
 
-CompatibilityList CompatibilityList::Empty() { return CompatibilityList(std::string(kEmptyListText)); }
+CompatibilityList CompatibilityList::Empty() {
+  return CompatibilityList(std::string(kEmptyListText));
+}
 
 std::optional<CompatibilityList> CompatibilityList::FromBlob(std::span<const std::uint8_t> blob) {
   if (blob.size() < kHeaderBytes) {
@@ -79,7 +81,8 @@ bool CompatibilityList::Append(std::u16string_view domain, SeededRandom& random)
 std::vector<std::uint8_t> CompatibilityList::Blob() const { return BytesOfHexText(text_); }
 
 std::uint32_t CompatibilityList::FieldAt(std::size_t offset) const {
-  const std::vector<std::uint8_t> bytes = BytesOfHexText(std::string_view(text_).substr(offset * 2, 8));
+  const std::vector<std::uint8_t> bytes =
+      BytesOfHexText(std::string_view(text_).substr(offset * 2, 8));
   std::uint32_t value = 0;
   for (std::size_t i = bytes.size(); i-- > 0;) {
     value = value << 8 | bytes[i];

@@ -15,7 +15,8 @@
 namespace tessaly {
 namespace {
 
-constexpr std::u16string_view kEmulationKey = u"Software\\Microsoft\\Internet Explorer\\BrowserEmulation";
+constexpr std::u16string_view kEmulationKey =
+    u"Software\\Microsoft\\Internet Explorer\\BrowserEmulation";
 constexpr std::u16string_view kListKey =
     u"Software\\Microsoft\\Internet Explorer\\BrowserEmulation\\ClearableListData";
 constexpr std::u16string_view kListKeyLower =

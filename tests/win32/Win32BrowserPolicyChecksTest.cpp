@@ -192,7 +192,8 @@ TEST_F(Win32BrowserPolicyChecksTest, TheCompatibilityListIsWrittenAndExtendedInP
             ERROR_SUCCESS);
   DeleteRaw(kListKey, u"UserFilter");
 
-  config.groups.push_back({.type = "compatibility", .entries = {{.text = "a.cn"}, {.text = "bb.cn"}}});
+  config.groups.push_back(
+      {.type = "compatibility", .entries = {{.text = "a.cn"}, {.text = "bb.cn"}}});
   EXPECT_FALSE(CheckCompatibilityList(config, platform, false));
   EXPECT_TRUE(CheckCompatibilityList(config, platform, true));
   EXPECT_TRUE(CheckCompatibilityList(config, platform, false));
