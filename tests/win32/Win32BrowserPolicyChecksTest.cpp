@@ -17,6 +17,7 @@
 #include "platform/win32/Win32CodePages.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/WideText.h"
+#include "tests/win32/RawRegistry.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -28,67 +29,6 @@ const std::u16string kSystemPolicyKey =
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 const std::u16string kHomePagePolicyKey =
     u"SOFTWARE\\Policies\\Microsoft\\Internet Explorer\\Control Panel";
-
-struct RawValue {
-  LSTATUS status = ERROR_FILE_NOT_FOUND;
-  DWORD type = REG_NONE;
-  std::vector<BYTE> data{};
-};
-
-// Reads without the code under test.
-RawValue ReadRaw(const std::u16string& path, const std::u16string& name) {
-  RawValue value;
-  HKEY key = nullptr;
-  value.status = RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_QUERY_VALUE, &key);
-  if (value.status != ERROR_SUCCESS) {
-    return value;
-  }
-  DWORD size = 0;
-  value.status = RegQueryValueExW(key, AsWide(name), nullptr, &value.type, nullptr, &size);
-  if (value.status == ERROR_SUCCESS) {
-    value.data.resize(size);
-    value.status =
-        RegQueryValueExW(key, AsWide(name), nullptr, &value.type, value.data.data(), &size);
-    value.data.resize(size);
-  }
-  RegCloseKey(key);
-  return value;
-}
-
-LSTATUS WriteRaw(const std::u16string& path, const std::u16string& name, DWORD type,
-                 const std::vector<BYTE>& data) {
-  HKEY key = nullptr;
-  LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, &key, nullptr);
-  if (status == ERROR_SUCCESS) {
-    status = RegSetValueExW(key, AsWide(name), 0, type, data.data(),
-                            static_cast<DWORD>(data.size()));
-    RegCloseKey(key);
-  }
-  return status;
-}
-
-void DeleteRaw(const std::u16string& path, const std::u16string& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueW(key, AsWide(name));
-    RegCloseKey(key);
-  }
-}
-
-std::vector<BYTE> Dword(DWORD number) {
-  return {static_cast<BYTE>(number), static_cast<BYTE>(number >> 8),
-          static_cast<BYTE>(number >> 16), static_cast<BYTE>(number >> 24)};
-}
-
-bool KeyExists(const std::u16string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
-}
 
 // The outermost key on the way to `path` that does not exist yet, if any.
 std::optional<std::u16string> FirstMissingKey(const std::u16string& path) {
@@ -153,12 +93,12 @@ TEST_F(Win32BrowserPolicyChecksTest, RegistryEntriesAreMeasuredAndRepaired) {
   const ConfigEntry masked{.name = "Masked", .type = "reg_dword", .value = "4", .mask = "4"};
   EXPECT_FALSE(Enforce(masked, false));
   EXPECT_FALSE(KeyExists(kTestKey)) << "measuring creates no key";
-  ASSERT_EQ(WriteRaw(kTestKey, u"Masked", REG_DWORD, Dword(8)), ERROR_SUCCESS);
+  ASSERT_EQ(WriteRaw(kTestKey, u"Masked", REG_DWORD, DwordBytes(8)), ERROR_SUCCESS);
   EXPECT_FALSE(Enforce(masked, false));
   EXPECT_TRUE(Enforce(masked, true));
   RawValue stored = ReadRaw(kTestKey, u"Masked");
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_DWORD));
-  EXPECT_EQ(stored.data, Dword(12));
+  EXPECT_EQ(stored.data, DwordBytes(12));
 
   const ConfigEntry text{.name = "Text", .type = "reg_sz", .value = "网银 ok"};
   EXPECT_FALSE(Enforce(text, false));
@@ -188,7 +128,7 @@ TEST_F(Win32BrowserPolicyChecksTest, RegistryEntriesAreMeasuredAndRepaired) {
 TEST_F(Win32BrowserPolicyChecksTest, TheCompatibilityListIsWrittenAndExtendedInPlace) {
   SavedValue allSites(kEmulationKey, u"AllSitesCompatibilityMode");
   SavedValue list(kListKey, u"UserFilter");
-  ASSERT_EQ(WriteRaw(kEmulationKey, u"AllSitesCompatibilityMode", REG_DWORD, Dword(0)),
+  ASSERT_EQ(WriteRaw(kEmulationKey, u"AllSitesCompatibilityMode", REG_DWORD, DwordBytes(0)),
             ERROR_SUCCESS);
   DeleteRaw(kListKey, u"UserFilter");
 
@@ -231,7 +171,7 @@ TEST_F(Win32BrowserPolicyChecksTest, TheCompatibilityListIsWrittenAndExtendedInP
   // With every site in compatibility view the list does not matter.
   config.groups.back().entries.push_back({.text = "d.cn"});
   EXPECT_FALSE(CheckCompatibilityList(config, platform, false));
-  ASSERT_EQ(WriteRaw(kEmulationKey, u"AllSitesCompatibilityMode", REG_DWORD, Dword(1)),
+  ASSERT_EQ(WriteRaw(kEmulationKey, u"AllSitesCompatibilityMode", REG_DWORD, DwordBytes(1)),
             ERROR_SUCCESS);
   EXPECT_TRUE(CheckCompatibilityList(config, platform, false));
 }
@@ -239,9 +179,9 @@ TEST_F(Win32BrowserPolicyChecksTest, TheCompatibilityListIsWrittenAndExtendedInP
 TEST_F(Win32BrowserPolicyChecksTest, ThePolicyValuesAreFoundAndDeleted) {
   SavedValue registryTools(kSystemPolicyKey, u"Disableregistrytools");
   SavedValue homePage(kHomePagePolicyKey, u"Homepage");
-  ASSERT_EQ(WriteRaw(kSystemPolicyKey, u"Disableregistrytools", REG_DWORD, Dword(1)),
+  ASSERT_EQ(WriteRaw(kSystemPolicyKey, u"Disableregistrytools", REG_DWORD, DwordBytes(1)),
             ERROR_SUCCESS);
-  ASSERT_EQ(WriteRaw(kHomePagePolicyKey, u"Homepage", REG_DWORD, Dword(1)), ERROR_SUCCESS);
+  ASSERT_EQ(WriteRaw(kHomePagePolicyKey, u"Homepage", REG_DWORD, DwordBytes(1)), ERROR_SUCCESS);
 
   EXPECT_FALSE(CheckRegistry(config, platform, false));
   EXPECT_FALSE(config.registryOk);

@@ -13,6 +13,7 @@
 #include "shell/LocalTimeText.h"
 #include "shell/Settings.h"
 #include "shell/UpdateSchedule.h"
+#include "tests/win32/RawRegistry.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -27,62 +28,6 @@ std::u16string WithProcessId(std::u16string text) {
     text.push_back(static_cast<char16_t>(c));
   }
   return text;
-}
-
-struct RawValue {
-  LSTATUS status = ERROR_FILE_NOT_FOUND;
-  DWORD type = REG_NONE;
-  std::basic_string<BYTE> data{};
-};
-
-// Reads and writes without the code under test.
-RawValue ReadRaw(const std::u16string& path, const std::u16string& name) {
-  RawValue value;
-  HKEY key = nullptr;
-  value.status = RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_QUERY_VALUE, &key);
-  if (value.status != ERROR_SUCCESS) {
-    return value;
-  }
-  BYTE buffer[256] = {};
-  DWORD size = sizeof buffer;
-  value.status = RegQueryValueExW(key, AsWide(name), nullptr, &value.type, buffer, &size);
-  RegCloseKey(key);
-  if (value.status == ERROR_SUCCESS) {
-    value.data.assign(buffer, size);
-  }
-  return value;
-}
-
-void WriteRaw(const std::u16string& path, const std::u16string& name, DWORD type,
-              const void* data, DWORD size) {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  EXPECT_EQ(RegSetValueExW(key, AsWide(name), 0, type, static_cast<const BYTE*>(data), size),
-            ERROR_SUCCESS);
-  RegCloseKey(key);
-}
-
-void WriteRawText(const std::u16string& path, const std::u16string& name, const std::u16string& text) {
-  WriteRaw(path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * 2));
-}
-
-void DeleteRaw(const std::u16string& path, const std::u16string& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-    RegDeleteValueW(key, AsWide(name));
-    RegCloseKey(key);
-  }
-}
-
-bool KeyExists(const std::u16string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, AsWide(path), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-    return false;
-  }
-  RegCloseKey(key);
-  return true;
 }
 
 DWORD RawDword(const std::u16string& name) {
@@ -127,9 +72,10 @@ class Win32SettingsTest : public testing::Test {
 };
 
 TEST_F(Win32SettingsTest, FirstStartWritesDefaultsOnceAndClearsLegacyAutostart) {
-  WriteRawText(kRunPath, u"Quaymark_Orvendel", u"C:\\old\\Tessaly.exe /hide");
-  WriteRawText(kRunPath, kNeighbour, u"C:\\other.exe");
-  WriteRawText(kLayersPath, kProgramPath, u"WINXPSP3");
+  ASSERT_EQ(WriteRawText(kRunPath, u"Quaymark_Orvendel", u"C:\\old\\Tessaly.exe /hide"),
+            ERROR_SUCCESS);
+  ASSERT_EQ(WriteRawText(kRunPath, kNeighbour, u"C:\\other.exe"), ERROR_SUCCESS);
+  ASSERT_EQ(WriteRawText(kLayersPath, kProgramPath, u"WINXPSP3"), ERROR_SUCCESS);
 
   {
     OpenedSettings first = Open();
@@ -156,8 +102,8 @@ TEST_F(Win32SettingsTest, FirstStartWritesDefaultsOnceAndClearsLegacyAutostart) 
 TEST_F(Win32SettingsTest, AnUpdateTypeStoredAsTextIsRewrittenAsDword) {
   OpenedSettings opened = Open();
   const auto now = static_cast<DWORD>(clock_.Now());
-  WriteRaw(kSettingsPath, u"LastUpdate", REG_DWORD, &now, sizeof now);
-  WriteRawText(kSettingsPath, u"UpdateType", u"1");
+  ASSERT_EQ(WriteRaw(kSettingsPath, u"LastUpdate", REG_DWORD, DwordBytes(now)), ERROR_SUCCESS);
+  ASSERT_EQ(WriteRawText(kSettingsPath, u"UpdateType", u"1"), ERROR_SUCCESS);
 
   EXPECT_TRUE(opened.settings.IsUpdateDue());
   EXPECT_EQ(RawDword(u"UpdateType"), 0u);
@@ -179,7 +125,8 @@ TEST_F(Win32SettingsTest, LastCheckTimeIsTheLocalTimeAsTerminatedText) {
   EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(raw.data.size(), 40u) << "19 characters and the terminator";
 
-  WriteRawText(kSettingsPath, u"LastCheckTime", u"2018-05-04 09:03:07 and more");
+  ASSERT_EQ(WriteRawText(kSettingsPath, u"LastCheckTime", u"2018-05-04 09:03:07 and more"),
+            ERROR_SUCCESS);
   EXPECT_EQ(opened.settings.ReadLastCheckTime(), kNoLastCheckTime);
 }
 
