@@ -20,6 +20,7 @@
 #include "diagnosis/SslCacheClear.h"
 #include "diagnosis/TrustedSitesCheck.h"
 #include "diagnosis/ZoneLevelsCheck.h"
+#include "platform/win32/ComApartment.h"
 #include "platform/win32/Win32CodePages.h"
 #include "platform/win32/Win32Resolver.h"
 #include "platform/win32/Win32SslCacheLibraries.h"
@@ -125,23 +126,6 @@ TEST_F(Win32ServiceCheckTest, AClosedPortMakesTheServiceUnreachable) {
   ASSERT_NE(port, 0);
   EXPECT_FALSE(Probe({Server() + "/counter", "http://127.0.0.1:" + std::to_string(port) + "/"}));
 }
-
-// Initialises COM for the test's thread, as the GUI thread has it for the browser.
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitialize(nullptr)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_)) {
-      CoUninitialize();
-    }
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  bool ok() const { return SUCCEEDED(result_); }
-
- private:
-  HRESULT result_;
-};
 
 // Puts back the levels and flags of the three checked zones, whatever a test changed.
 class Win32UrlZonesTest : public testing::Test {
