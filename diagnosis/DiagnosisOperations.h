@@ -17,7 +17,8 @@ namespace tessaly {
 // sequence goes on. Namely: the checks answer false, the root-certificate check and install
 // answer -1 (not installed), the SSL cache is not cleared, the PC is offline, the service
 // worker cannot be started, no update is due; detection leaves every state as it is, and
-// reporting, installing, probing and starting the update do nothing.
+// reporting, installing (with or without repairs), probing and starting the update do
+// nothing.
 //
 // The checks take the repair flag: false measures, true repairs; the sequence always
 // measures again after a repair. It stores what a check answers in the check's result flag
@@ -58,6 +59,9 @@ struct DiagnosisOperations {
   std::function<void(std::int32_t item)> reportItem = [](std::int32_t) {};
   // The page method `install` (re-enables a disabled control, queues its installers).
   std::function<void(std::int32_t item)> install = [](std::int32_t) {};
+  // The page method `installandfix`: repairs every failing check, then installs what the
+  // user's key type is missing.
+  std::function<void()> installAndFix = [] {};
   // Binds the adapter of the user's key type and fills the key panel.
   std::function<void()> probeUsbKey = [] {};
 
