@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test suite of Tessaly on a fresh Debian 12 machine (as root):
 #   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
-#   2. the Windows tests (MinGW x86_64) under 64-bit Wine in a fresh prefix, after checking
-#      that the shipped i686 build compiles and links, and the console front end end to end;
+#   2. the shipped i686 files (built alone: this machine runs no 32-bit code), each checked
+#      to load on Windows XP SP3; the Windows tests (MinGW x86_64) under 64-bit Wine in a
+#      fresh prefix, and the console front end end to end;
 #   3. the page in Debian's chromium with a mock of the program's external object;
 #   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
@@ -107,7 +108,13 @@ if build native-sanitize; then
 fi
 
 # ---- layer 2: Windows -----------------------------------------------------------------
-build win32 || true
+# What ships is listed by the build (cmake/ShippedFiles.cmake); XP SP3 must be able to load
+# every file there, its imports and thread-local data checked; the check itself is tested
+# on probe files that never ship.
+if build win32 --target tessaly_shipped; then
+  run_counted xp-shipped-files python3 scripts/check-shipped-files.py build/win32/shipped-files.txt
+fi
+run_counted xp-shipped-check bash tests/xp/run-shipped-check-tests.sh
 if build win64; then
   note "prepare a fresh Wine prefix"
   WINEPREFIX=$(mktemp -d)
