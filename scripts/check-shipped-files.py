@@ -6,65 +6,135 @@ usage: check-shipped-files.py LIST   (LIST: a build's shipped-files.txt, one pat
 Each file listed must exist and import only what XP SP3 exports (the shared check-imports
 beside the repository). A DLL must also carry no thread-local data of its own in the
 loader's TLS template: XP gives such data no slot in a library loaded with LoadLibrary,
-which is how the program loads its key adapters. Every file counts as one test; the last
+which is how the program loads its key adapters. An embedded manifest must follow the
+rules XP's side-by-side loader enforces. Every file counts as one test; the last
 line is "N passed, N failed". Exit status 0 when the list names at least one file and
 every one passes."""
 import os
 import struct
 import subprocess
 import sys
+from xml.etree import ElementTree
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CHECK_IMPORTS = os.path.join(os.path.dirname(ROOT), "shared", "windows-xp", "check-imports")
 
 PE32_PLUS = 0x20B
+RESOURCE_DIRECTORY_ENTRY = 2
 TLS_DIRECTORY_ENTRY = 9
+RT_MANIFEST = 24
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 
 
 class NotAnImage(Exception):
     pass
 
 
-def unpack(layout, data, offset):
-    if offset < 0 or offset + struct.calcsize(layout) > len(data):
-        raise NotAnImage("truncated")
-    return struct.unpack_from(layout, data, offset)
+class PeImage:
+    """The headers of a PE file, read within the file's bounds."""
 
+    def __init__(self, data):
+        self.data = data
+        if data[:2] != b"MZ":
+            raise NotAnImage("no MZ header")
+        (pe,) = self.unpack("<I", 0x3C)
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise NotAnImage("no PE signature")
+        self.sections = self.unpack("<H", pe + 6)[0]
+        optional_size = self.unpack("<H", pe + 20)[0]
+        optional = pe + 24
+        self.section_table = optional + optional_size
+        self.plus = self.unpack("<H", optional)[0] == PE32_PLUS
+        self.pointer = 8 if self.plus else 4
+        self.image_base = self.unpack("<Q" if self.plus else "<I", optional + (24 if self.plus else 28))[0]
+        self.directory_count = self.unpack("<I", optional + (108 if self.plus else 92))[0]
+        self.directory_table = optional + (112 if self.plus else 96)
 
-def tls_template_size(data):
-    """The size of the TLS template (initialised data plus zero fill) and the pointer size
-    of the image; (0, pointer size) when it has no TLS directory."""
-    if data[:2] != b"MZ":
-        raise NotAnImage("no MZ header")
-    (pe,) = unpack("<I", data, 0x3C)
-    if data[pe:pe + 4] != b"PE\0\0":
-        raise NotAnImage("no PE signature")
-    sections, optional_size = unpack("<H", data, pe + 6)[0], unpack("<H", data, pe + 20)[0]
-    optional = pe + 24
-    (magic,) = unpack("<H", data, optional)
-    plus = magic == PE32_PLUS
-    pointer = 8 if plus else 4
-    image_base = unpack("<Q" if plus else "<I", data, optional + (24 if plus else 28))[0]
-    (directories,) = unpack("<I", data, optional + (108 if plus else 92))
-    if directories <= TLS_DIRECTORY_ENTRY:
-        return 0, pointer
-    tls_rva, tls_size = unpack("<II", data, optional + (112 if plus else 96) + 8 * TLS_DIRECTORY_ENTRY)
-    if tls_rva == 0 or tls_size == 0:
-        return 0, pointer
+    def unpack(self, layout, offset):
+        if offset < 0 or offset + struct.calcsize(layout) > len(self.data):
+            raise NotAnImage("truncated")
+        return struct.unpack_from(layout, self.data, offset)
 
-    def file_offset(rva):
-        for i in range(sections):
-            header = optional + optional_size + 40 * i
-            virtual_size, virtual_address, raw_size, raw_pointer = unpack("<IIII", data, header + 8)
+    def directory(self, entry):
+        """(RVA, size) of a data directory; (0, 0) when absent."""
+        if entry >= self.directory_count:
+            return 0, 0
+        return self.unpack("<II", self.directory_table + 8 * entry)
+
+    def offset(self, rva):
+        for i in range(self.sections):
+            virtual_size, virtual_address, raw_size, raw_pointer = self.unpack(
+                "<IIII", self.section_table + 40 * i + 8)
             if virtual_address <= rva < virtual_address + max(virtual_size, raw_size):
                 return raw_pointer + rva - virtual_address
-        raise NotAnImage("TLS directory outside every section")
+        raise NotAnImage(f"RVA {rva:#x} outside every section")
 
-    start, end, _index, _callbacks, zero_fill, _characteristics = unpack(
-        "<QQQQII" if plus else "<IIIIII", data, file_offset(tls_rva))
-    if end < start or start < image_base:
+
+def tls_template_size(image):
+    """The size of the TLS template: initialised data plus zero fill (0 without a TLS
+    directory)."""
+    rva, size = image.directory(TLS_DIRECTORY_ENTRY)
+    if rva == 0 or size == 0:
+        return 0
+    start, end, _index, _callbacks, zero_fill, _characteristics = image.unpack(
+        "<QQQQII" if image.plus else "<IIIIII", image.offset(rva))
+    if end < start or start < image.image_base:
         raise NotAnImage("malformed TLS directory")
-    return end - start + zero_fill, pointer
+    return end - start + zero_fill
+
+
+def manifests(image):
+    """The bytes of every RT_MANIFEST resource of the image."""
+    root_rva, size = image.directory(RESOURCE_DIRECTORY_ENTRY)
+    if root_rva == 0 or size == 0:
+        return []
+    root = image.offset(root_rva)
+
+    def entries(directory):
+        named, numbered = image.unpack("<HH", directory + 12)
+        for i in range(named + numbered):
+            name, target = image.unpack("<II", directory + 16 + 8 * i)
+            yield name, target
+
+    def leaves(target, depth):
+        if target & 0x80000000:
+            if depth > 3:
+                raise NotAnImage("resource tree too deep")
+            for _name, child in entries(root + (target & 0x7FFFFFFF)):
+                yield from leaves(child, depth + 1)
+        else:
+            data_rva, data_size = image.unpack("<II", root + target)
+            start = image.offset(data_rva)
+            if start + data_size > len(image.data):
+                raise NotAnImage("resource beyond the end of the file")
+            yield image.data[start:start + data_size]
+
+    found = []
+    for kind, target in entries(root):
+        if kind == RT_MANIFEST:
+            found.extend(leaves(target, 1))
+    return found
+
+
+def manifest_problem(text):
+    """Why Windows XP's side-by-side loader would refuse the manifest, or None. XP knows the
+    assembly schema of its time only: the root and the identity it demands, four-part
+    versions; elements of later namespaces (trustInfo, compatibility, windowsSettings) it
+    passes over."""
+    try:
+        root = ElementTree.fromstring(text)
+    except ElementTree.ParseError as e:
+        return f"manifest is not well-formed XML ({e})"
+    if root.tag != ASM_V1 + "assembly" or root.get("manifestVersion") != "1.0":
+        return 'manifest root is not <assembly manifestVersion="1.0"> of urn:schemas-microsoft-com:asm.v1'
+    if root.find(ASM_V1 + "assemblyIdentity") is None:
+        return "manifest has no assemblyIdentity of its own, which XP requires"
+    for identity in root.iter(ASM_V1 + "assemblyIdentity"):
+        version = identity.get("version", "")
+        parts = version.split(".")
+        if len(parts) != 4 or not all(part.isdigit() for part in parts):
+            return f"manifest assemblyIdentity {identity.get('name')!r} has version {version!r}, not four numbers"
+    return None
 
 
 def image_problem(path):
@@ -72,16 +142,21 @@ def image_problem(path):
     with open(path, "rb") as f:
         data = f.read()
     try:
-        size, pointer = tls_template_size(data)
+        image = PeImage(data)
+        # Every MinGW module has a TLS directory: the runtime's own, whose template is just
+        # its start marker, one pointer. GCC's thread_local lives outside it (emulated TLS
+        # with TlsAlloc), so anything larger is thread-local data the loader must place.
+        # An executable is loaded with the process, when XP does place it.
+        thread_data = tls_template_size(image) - image.pointer
+        if path.lower().endswith(".dll") and thread_data > 0:
+            return (f"{thread_data} bytes of implicit thread-local data, which XP cannot place "
+                    "for a DLL loaded with LoadLibrary")
+        for manifest in manifests(image):
+            problem = manifest_problem(manifest)
+            if problem:
+                return problem
     except NotAnImage as e:
         return f"not a PE image ({e})"
-    # Every MinGW module has a TLS directory: the runtime's own, whose template is just its
-    # start marker, one pointer. GCC's thread_local lives outside it (emulated TLS with
-    # TlsAlloc), so anything larger is thread-local data the loader itself must place.
-    # An executable is loaded with the process, when XP does place it.
-    if path.lower().endswith(".dll") and size > pointer:
-        return (f"{size - pointer} bytes of implicit thread-local data, which XP cannot place "
-                "for a DLL loaded with LoadLibrary")
     return None
 
 

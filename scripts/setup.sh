@@ -63,8 +63,8 @@ install_packages() {
 
 # The mirror does not always carry the newest source package (security updates lag), so
 # every source version Debian lists is tried, newest first. The cache entry is keyed by
-# the upstream version actually built and by architecture; "openssl-current-<arch>"
-# points at the one the builds use.
+# the upstream version actually built, by architecture and by the Configure options
+# (recorded in .options); "openssl-current-<arch>" points at the one the builds use.
 openssl_source_versions() {
   apt-cache showsrc openssl | awk '/^Version:/ {print $2}' | sort -Vr
 }
@@ -73,7 +73,9 @@ cross_build_openssl() {
   local arch=$1 target=$2
   shift 2
   local link="$DEPS_CACHE/openssl-current-$arch"
-  if [ -f "$link/.complete" ]; then
+  local options="$*" flavour=""
+  [ -n "$options" ] && flavour="-$(printf '%s' "$options" | md5sum | cut -c1-8)"
+  if [ -f "$link/.complete" ] && [ "$(cat "$link/.options" 2>/dev/null)" = "$options" ]; then
     return 0
   fi
   enable_source_packages
@@ -81,7 +83,7 @@ cross_build_openssl() {
   local version upstream prefix work
   for version in $(openssl_source_versions); do
     upstream=$(echo "$version" | sed -E 's/^[0-9]+://; s/-.*$//')
-    prefix="$DEPS_CACHE/openssl-$upstream-$arch"
+    prefix="$DEPS_CACHE/openssl-$upstream-$arch$flavour"
     if [ ! -f "$prefix/.complete" ]; then
       work=$(mktemp -d)
       if ! (cd "$work" && apt-get source -qq "openssl=$version" >/dev/null 2>&1); then
@@ -97,6 +99,7 @@ cross_build_openssl() {
         make -s install_dev >/dev/null
       )
       rm -rf "$work"
+      printf '%s' "$options" >"$prefix/.options"
       touch "$prefix/.complete"
     fi
     ln -sfn "$prefix" "$link"
@@ -110,8 +113,10 @@ mkdir -p "$DEPS_CACHE"
 install_packages
 cross_build_openssl x86_64 mingw64
 # The 32-bit assembler modules emit GOT-relative relocations that COFF cannot represent,
-# so the i686 build uses the C implementations.
-cross_build_openssl i686 mingw no-asm
+# so the i686 build uses the C implementations. The shipped files run on Windows XP:
+# OpenSSL means to target it by default, but MinGW's headers set a newer _WIN32_WINNT
+# first, and OpenSSL then locks with slim reader/writer locks, which XP lacks.
+cross_build_openssl i686 mingw no-asm -D_WIN32_WINNT=0x0501
 # The page's browser tests and jQuery 1.6.2 come from npm, pinned by package-lock.json.
 # The machines come with Node.js and npm; a bare Debian gets Debian's.
 if ! command -v npm >/dev/null 2>&1; then

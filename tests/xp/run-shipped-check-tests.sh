@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Tests scripts/check-shipped-files.py against small i686 probe files that are never
 # shipped: what it must pass (GCC's thread_local with the GetTickCount64 supply every module
-# of the build links, native TLS in an executable) and what it must refuse (the bare MinGW
-# runtime's GetTickCount64 import, native TLS in a DLL, a missing file, an empty list).
+# of the build links, native TLS in an executable, a manifest in XP's schema) and what it
+# must refuse (the bare MinGW runtime's GetTickCount64 import, native TLS in a DLL, a
+# manifest without an identity of its own, a missing file, an empty list).
 # Ends with "N passed, N failed".
 set -uo pipefail
 
@@ -24,6 +25,11 @@ build "${cxx[@]}" -shared -o "$work/bare-runtime.dll" "$here/ThreadLocalProbe.cp
 build clang --target=i686-w64-mingw32 -O2 -c -o "$work/native-tls.o" "$here/NativeTlsProbe.c"
 build i686-w64-mingw32-gcc-posix -shared -o "$work/native-tls.dll" "$work/native-tls.o"
 build i686-w64-mingw32-gcc-posix -o "$work/native-tls.exe" "$work/native-tls.o"
+for manifest in XpManifest NoIdentity; do
+  printf '1 24 "%s"\n' "$here/$manifest.manifest" >"$work/$manifest.rc"
+  build i686-w64-mingw32-windres -o "$work/$manifest.res.o" "$work/$manifest.rc"
+  build i686-w64-mingw32-gcc-posix -o "$work/$manifest.exe" "$work/native-tls.o" "$work/$manifest.res.o"
+done
 
 # expect LABEL STATUS PATTERN FILE...: the check over a list of FILEs exits with STATUS and
 # prints a line matching PATTERN.
@@ -50,6 +56,9 @@ expect "native TLS in a DLL" 1 'native-tls\.dll: 4 bytes of implicit thread-loca
   "$work/native-tls.dll"
 expect "native TLS in an executable" 0 'native-tls\.exe: loads on Windows XP SP3' \
   "$work/native-tls.exe"
+expect "manifest in XP's schema" 0 'XpManifest\.exe: loads on Windows XP SP3' "$work/XpManifest.exe"
+expect "manifest without its own identity" 1 'NoIdentity\.exe: manifest has no assemblyIdentity' \
+  "$work/NoIdentity.exe"
 expect "a missing file fails, the others are still checked" 1 \
   '^1 passed, 1 failed$' "$work/thread-local.dll" "$work/gone.dll"
 expect "not an image" 1 'not a PE image' "$here/NativeTlsProbe.c"
