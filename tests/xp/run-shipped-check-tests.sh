@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Tests scripts/check-shipped-files.py against small i686 probe files that are never
-# shipped: what it must pass (GCC's thread_local with the GetTickCount64 supply every module
-# of the build links, native TLS in an executable, a manifest in XP's schema) and what it
-# must refuse (the bare MinGW runtime's GetTickCount64 import, native TLS in a DLL, a
-# manifest without an identity of its own, a missing file, an empty list).
+# shipped. It must pass GCC's thread_local with the GetTickCount64 supply every module of
+# the build links, native TLS in an executable, a manifest in XP's schema, and libcrypto of
+# the dependencies cache in use; it must refuse the bare MinGW runtime's GetTickCount64
+# import, native TLS in a DLL, a manifest without an identity of its own, a missing file,
+# a file that is no image and an empty list.
 # Ends with "N passed, N failed".
 set -uo pipefail
 
@@ -25,6 +26,10 @@ build "${cxx[@]}" -shared -o "$work/bare-runtime.dll" "$here/ThreadLocalProbe.cp
 build clang --target=i686-w64-mingw32 -O2 -c -o "$work/native-tls.o" "$here/NativeTlsProbe.c"
 build i686-w64-mingw32-gcc-posix -shared -o "$work/native-tls.dll" "$work/native-tls.o"
 build i686-w64-mingw32-gcc-posix -o "$work/native-tls.exe" "$work/native-tls.o"
+# libcrypto as the builds link it (scripts/setup.sh), used the way the shipped files use it.
+openssl=${TESSALY_DEPS_CACHE:-/var/cache/tessaly-deps}/openssl-current-i686
+build i686-w64-mingw32-gcc-posix -O2 -static -I"$openssl/include" -o "$work/openssl.exe" \
+  "$here/OpenSslProbe.c" "$openssl/lib/libcrypto.a" -lws2_32 -lcrypt32 -lgdi32 -ladvapi32 -luser32
 for manifest in XpManifest NoIdentity; do
   printf '1 24 "%s"\n' "$here/$manifest.manifest" >"$work/$manifest.rc"
   build i686-w64-mingw32-windres -o "$work/$manifest.res.o" "$work/$manifest.rc"
@@ -56,6 +61,7 @@ expect "native TLS in a DLL" 1 'native-tls\.dll: 4 bytes of implicit thread-loca
   "$work/native-tls.dll"
 expect "native TLS in an executable" 0 'native-tls\.exe: loads on Windows XP SP3' \
   "$work/native-tls.exe"
+expect "OpenSSL as the builds link it" 0 'openssl\.exe: loads on Windows XP SP3' "$work/openssl.exe"
 expect "manifest in XP's schema" 0 'XpManifest\.exe: loads on Windows XP SP3' "$work/XpManifest.exe"
 expect "manifest without its own identity" 1 'NoIdentity\.exe: manifest has no assemblyIdentity' \
   "$work/NoIdentity.exe"
