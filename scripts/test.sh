@@ -109,8 +109,8 @@ fi
 
 # ---- layer 2: Windows -----------------------------------------------------------------
 # What ships is listed by the build (cmake/ShippedFiles.cmake); XP SP3 must be able to load
-# every file there, its imports and thread-local data checked; the check itself is tested
-# on probe files that never ship.
+# every file there (imports, a DLL's thread-local data, manifests); the check itself is
+# tested on probe files that never ship.
 if build win32 --target tessaly_shipped; then
   run_counted xp-shipped-files python3 scripts/check-shipped-files.py build/win32/shipped-files.txt
 fi
