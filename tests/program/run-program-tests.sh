@@ -3,7 +3,7 @@
 # its window and tray icon, in a fresh prefix: the "/hide" start, the second start's
 # signal, the tray's exit (TessalyProgramTest in the Windows tests), and the configuration
 # worker fetching the administrator's document from the local test server.
-#   usage: tests/server/with-test-server.sh tests/win32/run-program-tests.sh TESSALY_EXE TESTS_EXE
+#   usage: tests/server/with-test-server.sh tests/program/run-program-tests.sh TESSALY_EXE TESTS_EXE
 # Ends with "N passed, N failed".
 set -uo pipefail
 

@@ -24,7 +24,7 @@ class TessalyProgramTest : public testing::Test {
   void SetUp() override {
     const char* program = std::getenv("TESSALY_PROGRAM");
     if (program == nullptr || *program == '\0') {
-      GTEST_SKIP() << "TESSALY_PROGRAM is not set (tests/win32/run-program-tests.sh sets it)";
+      GTEST_SKIP() << "TESSALY_PROGRAM is not set (tests/program/run-program-tests.sh sets it)";
     }
     program_ = DecodeUtf8(program);
   }
