@@ -16,6 +16,7 @@ packages=(
   wine64
   openssl hyperfine
   chromium fonts-noto-cjk
+  xvfb xauth
 )
 
 missing_packages() {

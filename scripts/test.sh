@@ -3,7 +3,8 @@
 #   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
 #   2. the shipped i686 files (built alone: this machine runs no 32-bit code), each checked
 #      to load on Windows XP SP3; the Windows tests (MinGW x86_64) under 64-bit Wine in a
-#      fresh prefix, and the console front end end to end;
+#      fresh prefix, the console front end end to end, and Tessaly.exe itself in real
+#      processes on a virtual display;
 #   3. the page in Debian's chromium with a mock of the program's external object;
 #   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
@@ -124,6 +125,8 @@ if build win64; then
   /usr/lib/wine/wineserver -w 2>/dev/null || true
   run_gtest wine-xml "$wine" build/win64/tests/tessaly_xml_tests.exe
   run_gtest wine-core tests/server/with-test-server.sh "$wine" build/win64/tests/tessaly_tests.exe
+  run_gtest wine-program-parts "$wine" build/win64/tests/tessaly_program_tests.exe \
+    '--gtest_filter=-TessalyProgramTest.*'
   expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
   expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
   expect_status wine-console-usage 2 "$wine" build/win64/tools/console/TessalyConsole.exe --bogus
@@ -132,6 +135,10 @@ if build win64; then
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \
     bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe
+  # The real program in real processes, on a virtual display, in a prefix of its own.
+  run_counted wine-program tests/server/with-test-server.sh \
+    bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \
+    build/win64/tests/tessaly_program_tests.exe
 fi
 
 # ---- layer 3: the page in a real browser ----------------------------------------------

@@ -1,13 +1,9 @@
 #include "tools/console/win32/ConsoleRun.h"
 
 #include <string>
-#include <system_error>
 
-#include "config/ConfigWorker.h"
-#include "diagnosis/DiagnosisTimers.h"
 #include "diagnosis/PageCodes.h"
-#include "platform/WindowsFacts.h"
-#include "platform/win32/Win32ProgramPath.h"
+#include "platform/portable/Utf8Codec.h"
 #include "platform/win32/Win32Prompts.h"
 
 namespace tessaly::win32 {
@@ -32,18 +28,16 @@ ConsoleRun::ConsoleRun(const ConsoleOptions& options, std::ostream& report,
     : options_(options),
       module_(GetModuleHandleW(nullptr)),
       out_(&report),
+      services_(std::u16string(kApplicationName)),
       prompts_(report, [this](unsigned id) { return LoadProgramString(module_, id); }),
-      settings_(OpenSettings(registry_, clock_, ModuleFilePath()).settings),
       report_(report),
       json_(transcript != nullptr ? std::make_unique<JsonLinesPageSink>(*transcript, &report_)
                                   : nullptr),
       watcher_(json_ ? static_cast<PageSink&>(*json_) : report_,
                [this](std::int32_t) { PostMessageW(window_.get(), kRunEndedMessage, 0, 0); }) {}
 
-ConsoleRun::~ConsoleRun() {
-  if (configWorker_.joinable()) {
-    configWorker_.join();
-  }
+void ConsoleRun::ShowMessage(std::u16string_view text, std::u16string_view caption) {
+  *out_ << EncodeUtf8(caption) << ": " << EncodeUtf8(text) << '\n';
 }
 
 LRESULT CALLBACK ConsoleRun::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -73,37 +67,26 @@ bool ConsoleRun::CreateMessageWindow() {
   return true;
 }
 
-void ConsoleRun::StartConfigWorker() {
-  try {
-    configWorker_ = std::thread([this] {
-      const ConfigPlatform platform{codePages_, fileSystem_, environment_, systemFacts_};
-      const ConfigWorkerServices services{internet_, registry_, resources_, platform,
-                                          std::u16string(kApplicationName)};
-      ConfigWorker(services, {config_, state_.online, state_.configWorkerRunning});
-    });
-  } catch (const std::system_error&) {
-    // No worker: the diagnosis runs on the configuration as it is (empty).
-    state_.configWorkerRunning.store(false, std::memory_order_release);
-  }
+void ConsoleRun::CallPageMethod(ExternalMethodId id, std::int32_t argument) {
+  const MethodArgument arguments[] = {argument};
+  core_->Call(*FindExternalMethod(id), arguments);
 }
 
 // The program starts the first diagnosis by itself only for a user who has chosen a key
 // type; the console stands in for the user pressing the page's check button otherwise.
 void ConsoleRun::OnStartPoll() {
-  const DiagnosisServices services{config_, state_, operations_, *timers_,
-                                   watcher_, settings_, prompts_};
-  if (!IsConfigurationSettled(services)) {
+  if (!core_->IsConfigurationSettled()) {
     return;
   }
   KillTimer(window_.get(), kStartTimer);
-  sequence_->check(0);
+  CallPageMethod(kCheck, 0);
 }
 
 void ConsoleRun::OnRunEnded() {
   if (options_.repair && !repairRequested_) {
     repairRequested_ = true;
     *out_ << "== 一键设置\n";
-    sequence_->fix(kRepairAllFailing);
+    CallPageMethod(kFix, kRepairAllFailing);
     return;
   }
   PostQuitMessage(exitStatus_);
@@ -122,7 +105,7 @@ LRESULT ConsoleRun::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         exitStatus_ = kExitTimeout;
         PostQuitMessage(kExitTimeout);
       } else {
-        sequence_->OnTimer(static_cast<int>(wParam));
+        core_->OnTimer(static_cast<int>(wParam));
       }
       return 0;
     case kRunEndedMessage:
@@ -139,13 +122,10 @@ int ConsoleRun::Run() {
     return kExitUsage;
   }
   timers_ = std::make_unique<WindowTimerService>(window_.get());
-  checks_.BindTo(operations_);
-  sequence_ = std::make_unique<DiagnosisSequence>(
-      DiagnosisServices{config_, state_, operations_, *timers_, watcher_, settings_, prompts_});
-
-  StartConfigWorker();
-  sequence_->OnPageLoaded(OsStepText(systemFacts_, registry_, prompts_),
-                          InternetExplorerVersion(registry_));
+  core_ = std::make_unique<ProgramCore>(services_.Platform(),
+                                        ProgramHost{*timers_, watcher_, prompts_, *this});
+  core_->StartConfigWorker();
+  core_->OnPageLoaded();
   SetTimer(window_.get(), kStartTimer, kStartPollMs, nullptr);
   SetTimer(window_.get(), kTimeoutTimer, options_.timeoutSeconds * 1000u, nullptr);
 
@@ -166,6 +146,7 @@ int ConsoleRun::Run() {
   }
   // Nothing may reach this object through the window once the loop has ended.
   SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  core_.reset();
   return status;
 }
 

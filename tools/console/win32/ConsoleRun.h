@@ -6,29 +6,12 @@
 #include <ostream>
 #include <thread>
 
-#include "config/CheckConfig.h"
-#include "diagnosis/CheckBindings.h"
-#include "diagnosis/DiagnosisSequence.h"
 #include "diagnosis/JsonLinesPageSink.h"
-#include "platform/portable/CLibraryRandom.h"
 #include "platform/win32/UniqueHandles.h"
-#include "platform/win32/Win32CertificateStores.h"
-#include "platform/win32/Win32Clock.h"
-#include "platform/win32/Win32CodePages.h"
-#include "platform/win32/Win32ConnectionState.h"
-#include "platform/win32/Win32Environment.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32ModuleResources.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32Resolver.h"
-#include "platform/win32/Win32SslCacheLibraries.h"
-#include "platform/win32/Win32SystemFacts.h"
-#include "platform/win32/Win32UrlZones.h"
-#include "platform/win32/Win32WholeFiles.h"
-#include "platform/win32/Win32WideEnvironment.h"
-#include "platform/win32/WinInetSession.h"
 #include "platform/win32/WindowTimerService.h"
-#include "shell/Settings.h"
+#include "shell/ProgramWindow.h"
+#include "shell/core/ProgramCore.h"
+#include "shell/win32/Win32ProgramServices.h"
 #include "tools/console/ConsoleOptions.h"
 #include "tools/console/ConsolePrompts.h"
 #include "tools/console/ConsoleReportSink.h"
@@ -40,14 +23,14 @@ inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitTimeout = 3;
 
-// Everything one console run consists of. Lives on the GUI thread's stack for the whole
-// message loop; the window procedure reaches it through the window's user data.
-class ConsoleRun {
+// One console run: a host of the program core whose page is the report (and the JSON
+// transcript) and whose window is a message-only window for the timers. Lives on the GUI
+// thread's stack for the whole message loop; the window procedure reaches it through the
+// window's user data.
+class ConsoleRun final : private ProgramWindow {
  public:
   // Writes the report to `report` and, when given, the JSON lines to `transcript`.
   ConsoleRun(const ConsoleOptions& options, std::ostream& report, std::ostream* transcript);
-  // Waits for the configuration worker, which may still be fetching.
-  ~ConsoleRun();
   ConsoleRun(const ConsoleRun&) = delete;
   ConsoleRun& operator=(const ConsoleRun&) = delete;
 
@@ -57,47 +40,31 @@ class ConsoleRun {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool CreateMessageWindow();
-  void StartConfigWorker();
+  void CallPageMethod(ExternalMethodId id, std::int32_t argument);
   void OnStartPoll();
   void OnRunEnded();
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // The console has no window to show, hide or minimise; a page message is reported.
+  void Hide() override {}
+  void Close() override { PostQuitMessage(exitStatus_); }
+  void Minimise() override {}
+  void Restore() override {}
+  void ShowMessage(std::u16string_view text, std::u16string_view caption) override;
+
   ConsoleOptions options_;
   HINSTANCE module_;
-  Win32Registry registry_;
-  Win32Clock clock_;
-  Win32CodePages codePages_;
-  Win32FileSystem fileSystem_;
-  Win32Environment environment_;
-  Win32SystemFacts systemFacts_;
-  Win32ModuleResources resources_;
-  Win32ConnectionState connection_;
-  WinInet internet_;
-  CLibraryRandom random_{clock_};
-  Win32WideEnvironment wideEnvironment_;
-  Win32WholeFiles wholeFiles_;
-  Win32Resolver resolver_;
-  Win32UrlZoneServices zones_;
-  Win32SslCacheLibraries sslCache_;
-  Win32CertificateStores certificateStores_;
   std::ostream* out_;
+  Win32ProgramServices services_;
   ConsolePrompts prompts_;
-  Settings settings_;
   ConsoleReportSink report_;
   std::unique_ptr<JsonLinesPageSink> json_;
   VerdictWatcher watcher_;
 
-  CheckConfig config_;
-  DiagnosisState state_;
-  DiagnosisOperations operations_;
-  CheckBindings checks_{config_, CheckPlatform{registry_, codePages_, random_, wideEnvironment_,
-                                               wholeFiles_, resolver_, internet_, connection_,
-                                               zones_, sslCache_, certificateStores_,
-                                               resources_}};
   unique_hwnd window_;
   std::unique_ptr<WindowTimerService> timers_;
-  std::unique_ptr<DiagnosisSequence> sequence_;
-  std::thread configWorker_;
+  // Declared last: it waits for its configuration worker when it goes.
+  std::unique_ptr<ProgramCore> core_;
 
   bool repairRequested_ = false;
   int exitStatus_ = kExitCompleted;

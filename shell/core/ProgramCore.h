@@ -1,0 +1,148 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <thread>
+
+#include "config/CheckConfig.h"
+#include "diagnosis/CheckBindings.h"
+#include "diagnosis/DiagnosisOperations.h"
+#include "diagnosis/DiagnosisSequence.h"
+#include "diagnosis/DiagnosisState.h"
+#include "diagnosis/PageSink.h"
+#include "platform/CertificateStores.h"
+#include "platform/Clock.h"
+#include "platform/CodePages.h"
+#include "platform/ConnectionState.h"
+#include "platform/Environment.h"
+#include "platform/FileSystem.h"
+#include "platform/InternetSession.h"
+#include "platform/LinkOpener.h"
+#include "platform/LogonTasks.h"
+#include "platform/ModuleResources.h"
+#include "platform/Prompts.h"
+#include "platform/Registry.h"
+#include "platform/Resolver.h"
+#include "platform/SeededRandom.h"
+#include "platform/SslCacheFunctions.h"
+#include "platform/SystemFacts.h"
+#include "platform/TimerService.h"
+#include "platform/UrlZones.h"
+#include "platform/WholeFiles.h"
+#include "platform/WideEnvironment.h"
+#include "shell/Autostart.h"
+#include "shell/ExternalMethodTable.h"
+#include "shell/ProgramWindow.h"
+#include "shell/Settings.h"
+#include "shell/core/SettingsPageMethods.h"
+#include "shell/ShellOperations.h"
+
+namespace tessaly {
+
+// Every system service the program reaches; the shell owns them, and they outlive the core.
+struct ProgramPlatform {
+  const Registry& registry;
+  const Clock& clock;
+  const CodePages& codePages;
+  const FileSystem& fileSystem;
+  const Environment& environment;
+  const SystemFacts& systemFacts;
+  const ModuleResources& resources;
+  const ConnectionState& connection;
+  const Internet& internet;
+  SeededRandom& random;
+  const WideEnvironment& wideEnvironment;
+  const WholeFiles& wholeFiles;
+  const Resolver& resolver;
+  const UrlZoneServices& zones;
+  const SslCacheLibraries& sslCache;
+  CertificateStores& certificateStores;
+  LogonTasks& logonTasks;
+  const LinkOpener& links;
+  // The program file's full path, and its name without extension, which names the key of
+  // the administrator's document override.
+  std::u16string programPath;
+  std::u16string applicationName;
+};
+
+// What a host supplies: its timers (delivered back through OnTimer), its realisation of
+// the page, its prompts and its window. All outlive the core.
+struct ProgramHost {
+  TimerService& timers;
+  PageSink& page;
+  Prompts& prompts;
+  ProgramWindow& window;
+};
+
+// The tray menu's commands (menu 140).
+enum TrayCommand : std::uint32_t {
+  kTrayWizard = 32777,
+  kTrayRecheck = 32778,
+  kTrayQuickLinks = 32779,
+  kTrayExit = 32780,
+};
+
+// The program without its window: the configuration and its worker, the diagnosis state
+// and sequence, the checks, the settings, start at logon and the external method table.
+// Composed once; the real window, the development bridge and the console front end are
+// hosts of it. Everything but the configuration worker runs on the GUI thread.
+class ProgramCore final : public ExternalMethodTarget {
+ public:
+  // Opens the settings key (creating it with its defaults on the first run) and binds the
+  // operation table.
+  ProgramCore(const ProgramPlatform& platform, const ProgramHost& host);
+  // Waits for the configuration worker, which writes into this object.
+  ~ProgramCore();
+  ProgramCore(const ProgramCore&) = delete;
+  ProgramCore& operator=(const ProgramCore&) = delete;
+
+  // Starts the configuration worker once; without a thread the program runs on the empty
+  // configuration.
+  void StartConfigWorker();
+  // The page is complete: removes the zone-0 switch, shows the OS, browser and connection
+  // and waits for the configuration.
+  void OnPageLoaded();
+  // One of the diagnosis timers (1 to 18) has fired.
+  void OnTimer(int id);
+  // Whether the configuration worker is done with the configuration (DiagnosisServices.h).
+  bool IsConfigurationSettled() const;
+
+  // Runs a page method with arguments of its declared types. Answers false, running
+  // nothing, when the count or a type does not match; `result` receives a getter's value.
+  bool Call(const ExternalMethod& method, std::span<const MethodArgument> arguments,
+            std::int32_t* result) override;
+  bool Call(const ExternalMethod& method, std::span<const MethodArgument> arguments) {
+    return Call(method, arguments, nullptr);
+  }
+
+  // Shows the window and asks for the key kind when none was ever chosen.
+  void RestoreWindow();
+  void OnTrayCommand(std::uint32_t command);
+
+  DiagnosisOperations& operations() { return operations_; }
+  ShellOperations& shellOperations() { return shellOperations_; }
+  DiagnosisState& state() { return state_; }
+  Settings& settings() { return settings_; }
+
+ private:
+  void Route(const ExternalMethod& method, std::span<const MethodArgument> arguments,
+             std::int32_t* result);
+  void Exit();
+
+  ProgramPlatform platform_;
+  ProgramHost host_;
+  CheckConfig config_;
+  DiagnosisState state_;
+  DiagnosisOperations operations_;
+  ShellOperations shellOperations_;
+  Settings settings_;
+  CheckBindings checks_;
+  DiagnosisServices diagnosis_;
+  DiagnosisSequence sequence_;
+  Autostart autostart_;
+  SettingsPageMethods settingsMethods_;
+  std::thread configWorker_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,110 @@
+#include "shell/win32/TessalyApp.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "platform/win32/UniqueHandles.h"
+#include "platform/win32/Win32ProgramPath.h"
+#include "shell/win32/TessalyDlg.h"
+
+namespace tessaly::win32 {
+namespace {
+
+constexpr DWORD kAllWin95Classes = 0xFF;
+// Windows may restart the program after an update or a failure (no recovery).
+constexpr DWORD kRestartOnly = 0;
+constexpr UINT kSignalTimeoutMs = 5000;
+
+// The restart manager exists from Vista on; XP runs without it.
+void RegisterForRestart() {
+  using RegisterRestart = HRESULT(WINAPI*)(PCWSTR, DWORD);
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  if (kernel == nullptr) {
+    return;
+  }
+  const auto registerRestart = reinterpret_cast<RegisterRestart>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "RegisterApplicationRestart")));
+  if (registerRestart != nullptr) {
+    registerRestart(L"", kRestartOnly);
+  }
+}
+
+// The application name: the program file's name without its extension.
+std::u16string ApplicationName() {
+  const std::u16string path = ModuleFilePath();
+  const std::size_t slash = path.find_last_of(u"\\/");
+  std::u16string name = slash == std::u16string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind(u'.');
+  if (dot != std::u16string::npos) {
+    name.resize(dot);
+  }
+  return name;
+}
+
+}  // namespace
+
+bool DeleteWhenReleased(const std::u16string& path, std::uint32_t limitMs, std::uint32_t retryMs) {
+  const auto* wide = reinterpret_cast<const wchar_t*>(path.c_str());
+  for (std::uint32_t waited = 0;; waited += retryMs) {
+    if (GetFileAttributesW(wide) == INVALID_FILE_ATTRIBUTES || DeleteFileW(wide)) {
+      return true;
+    }
+    if (waited >= limitMs) {
+      return false;
+    }
+    Sleep(retryMs);
+  }
+}
+
+bool SignalRunningInstance() {
+  const HWND running = FindWindowW(L"#32770", kMainWindowTitle);
+  if (running == nullptr) {
+    return false;
+  }
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(running, kTrayMessage, 0, kTrayLeftButtonDown, SMTO_ABORTIFHUNG,
+                      kSignalTimeoutMs, &ignored);
+  return true;
+}
+
+std::vector<std::u16string> ProgramArguments() {
+  std::vector<std::u16string> arguments;
+  int count = 0;
+  LPWSTR* split = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (split == nullptr) {
+    return arguments;
+  }
+  for (int i = 0; i < count; ++i) {
+    arguments.emplace_back(reinterpret_cast<const char16_t*>(split[i]));
+  }
+  LocalFree(split);
+  return arguments;
+}
+
+int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& arguments) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), kAllWin95Classes};
+  InitCommonControlsEx(&controls);
+  RegisterForRestart();
+  if (arguments.size() >= 2 && arguments[1] == u"/update") {
+    DeleteWhenReleased(ModuleFilePath() + u".old", kOldCopyWaitMs, kOldCopyRetryMs);
+  }
+  const unique_handle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    SignalRunningInstance();
+    return 0;
+  }
+  // The browser control needs OLE on this thread, as a single-threaded apartment.
+  const bool ole = SUCCEEDED(OleInitialize(nullptr));
+  int status = 0;
+  {
+    CTessalyDlg dialog(module, arguments, ApplicationName());
+    status = dialog.DoModal();
+  }
+  if (ole) {
+    OleUninitialize();
+  }
+  return status;
+}
+
+}  // namespace tessaly::win32

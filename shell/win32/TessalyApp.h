@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly::win32 {
+
+// The per-logon single-instance mutex.
+inline constexpr wchar_t kInstanceMutexName[] = L"Local\\9B4BFD6D-8E84-4680-BCD1-99FCD2D5ADE0";
+// How long a start with "/update" waits for the previous copy (".old") to become
+// deletable: the instance that started it is ending, normally within a second; a copy that
+// another process keeps open is given up after this, and the program starts anyway.
+inline constexpr std::uint32_t kOldCopyWaitMs = 30000;
+inline constexpr std::uint32_t kOldCopyRetryMs = 100;
+
+// The program's entry: one instance per logon (a second start brings the first one's
+// window back and ends), the hand-over of a self-update ("/update"), then the main window
+// until it closes.
+class CTessalyApp {
+ public:
+  // `arguments` is the command line split, the program's name first. Answers the exit code.
+  int Run(HINSTANCE module, const std::vector<std::u16string>& arguments);
+};
+
+// Deletes `path` when it exists, retrying every `retryMs` while it cannot be deleted, for
+// at most `limitMs`. True when the file is gone.
+bool DeleteWhenReleased(const std::u16string& path, std::uint32_t limitMs, std::uint32_t retryMs);
+
+// Brings the running instance's window back, as a left click on its tray icon would.
+// False when no such window was found.
+bool SignalRunningInstance();
+
+// The command line split as the program sees it.
+std::vector<std::u16string> ProgramArguments();
+
+}  // namespace tessaly::win32

@@ -1,0 +1,20 @@
+#include "shell/win32/Win32ProgramServices.h"
+
+#include <utility>
+
+#include "platform/win32/Win32ProgramPath.h"
+
+namespace tessaly::win32 {
+
+Win32ProgramServices::Win32ProgramServices(std::u16string applicationName)
+    : applicationName_(std::move(applicationName)) {}
+
+ProgramPlatform Win32ProgramServices::Platform() {
+  return ProgramPlatform{registry_,  clock_,          codePages_,         fileSystem_,
+                         environment_, systemFacts_,  resources_,         connection_,
+                         internet_,  random_,         wideEnvironment_,   wholeFiles_,
+                         resolver_,  zones_,          sslCache_,          certificateStores_,
+                         logonTasks_, links_,         ModuleFilePath(),   applicationName_};
+}
+
+}  // namespace tessaly::win32
