@@ -125,6 +125,10 @@ if build win64; then
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \
     bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe
+  # The component installs end to end: the test installer and COM library the build made.
+  TESSALY_TEST_FILES="$root/build/win64/tests/components" run_counted wine-components \
+    tests/server/with-test-server.sh \
+    bash tests/console/run-components-e2e.sh build/win64/tools/console/TessalyConsole.exe
 fi
 
 # ---- layer 3: the page in a real browser ----------------------------------------------

@@ -16,6 +16,9 @@ namespace {
 // The console's own timers, clear of the diagnosis's 1 to 18.
 constexpr UINT_PTR kStartTimer = 100;
 constexpr UINT_PTR kTimeoutTimer = 101;
+// After "一键设置": polls for the installs and their final step to be over.
+constexpr UINT_PTR kIdleTimer = 102;
+constexpr UINT kIdlePollMs = 100;
 constexpr UINT kStartPollMs = 300;
 // Sent to itself when a run has ended, so that the repair starts from the message loop
 // rather than from inside the page call that reported the verdict.
@@ -32,7 +35,8 @@ ConsoleRun::ConsoleRun(const ConsoleOptions& options, std::ostream& report,
     : options_(options),
       module_(GetModuleHandleW(nullptr)),
       out_(&report),
-      prompts_(report, [this](unsigned id) { return LoadProgramString(module_, id); }),
+      prompts_(report, [this](unsigned id) { return LoadProgramString(module_, id); },
+               options.answer),
       settings_(OpenSettings(registry_, clock_, ModuleFilePath()).settings),
       report_(report),
       json_(transcript != nullptr ? std::make_unique<JsonLinesPageSink>(*transcript, &report_)
@@ -99,24 +103,38 @@ void ConsoleRun::OnStartPoll() {
   sequence_->check(0);
 }
 
+// The run ends once the repair (or the diagnosis, without --fix) has given its verdict and
+// no install or timer is left: the installs end with a final step of their own.
 void ConsoleRun::OnRunEnded() {
   if (options_.repair && !repairRequested_) {
     repairRequested_ = true;
     *out_ << "== 一键设置\n";
-    sequence_->fix(kRepairAllFailing);
+    state_.completionNotice = true;  // what the page's `site` does before `installandfix`
+    operations_.installAndFix();
+    SetTimer(window_.get(), kIdleTimer, kIdlePollMs, nullptr);
     return;
   }
-  PostQuitMessage(exitStatus_);
+  if (NothingLeftToDo()) {
+    PostQuitMessage(exitStatus_);
+  }
+}
+
+bool ConsoleRun::NothingLeftToDo() const {
+  return !components_->InstallsPending() && !timers_->AnyArmed();
 }
 
 LRESULT ConsoleRun::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (timers_ && timers_->HandleMessage(message, wParam, lParam)) {
+  if (windowTimers_ && windowTimers_->HandleMessage(message, wParam, lParam)) {
     return 0;
   }
   switch (message) {
     case WM_TIMER:
       if (wParam == kStartTimer) {
         OnStartPoll();
+      } else if (wParam == kIdleTimer) {
+        if (NothingLeftToDo()) {
+          PostQuitMessage(exitStatus_);
+        }
       } else if (wParam == kTimeoutTimer) {
         *out_ << "超时: " << options_.timeoutSeconds << " 秒内未完成\n";
         exitStatus_ = kExitTimeout;
@@ -138,10 +156,20 @@ int ConsoleRun::Run() {
     *out_ << "cannot create the timer window\n";
     return kExitUsage;
   }
-  timers_ = std::make_unique<WindowTimerService>(window_.get());
+  windowTimers_ = std::make_unique<WindowTimerService>(window_.get());
+  timers_ = std::make_unique<ArmedTimers>(*windowTimers_);
+  const DiagnosisServices services{config_, state_, operations_, *timers_,
+                                   watcher_, settings_, prompts_};
   checks_.BindTo(operations_);
-  sequence_ = std::make_unique<DiagnosisSequence>(
-      DiagnosisServices{config_, state_, operations_, *timers_, watcher_, settings_, prompts_});
+  components_ = std::make_unique<ComponentBindings>(
+      services,
+      ComponentPlatform{registry_, codePages_, wideEnvironment_, componentServices_.paths,
+                        componentServices_.redirection, componentServices_.versions,
+                        componentServices_.files, componentServices_.usb},
+      InstallPlatform{internet_, componentServices_.files, componentServices_.files, codePages_,
+                      componentServices_.launcher});
+  components_->BindTo(operations_);
+  sequence_ = std::make_unique<DiagnosisSequence>(services);
 
   StartConfigWorker();
   sequence_->OnPageLoaded(OsStepText(systemFacts_, registry_, prompts_),

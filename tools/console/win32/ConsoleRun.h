@@ -8,6 +8,7 @@
 
 #include "config/CheckConfig.h"
 #include "diagnosis/CheckBindings.h"
+#include "diagnosis/ComponentBindings.h"
 #include "diagnosis/DiagnosisSequence.h"
 #include "diagnosis/JsonLinesPageSink.h"
 #include "platform/portable/CLibraryRandom.h"
@@ -15,6 +16,7 @@
 #include "platform/win32/Win32CertificateStores.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32CodePages.h"
+#include "platform/win32/Win32ComponentServices.h"
 #include "platform/win32/Win32ConnectionState.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -29,6 +31,7 @@
 #include "platform/win32/WinInetSession.h"
 #include "platform/win32/WindowTimerService.h"
 #include "shell/Settings.h"
+#include "tools/console/ArmedTimers.h"
 #include "tools/console/ConsoleOptions.h"
 #include "tools/console/ConsolePrompts.h"
 #include "tools/console/ConsoleReportSink.h"
@@ -60,6 +63,7 @@ class ConsoleRun {
   void StartConfigWorker();
   void OnStartPoll();
   void OnRunEnded();
+  bool NothingLeftToDo() const;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   ConsoleOptions options_;
@@ -80,6 +84,7 @@ class ConsoleRun {
   Win32UrlZoneServices zones_;
   Win32SslCacheLibraries sslCache_;
   Win32CertificateStores certificateStores_;
+  Win32ComponentServices componentServices_;
   std::ostream* out_;
   ConsolePrompts prompts_;
   Settings settings_;
@@ -95,9 +100,12 @@ class ConsoleRun {
                                                zones_, sslCache_, certificateStores_,
                                                resources_}};
   unique_hwnd window_;
-  std::unique_ptr<WindowTimerService> timers_;
+  std::unique_ptr<WindowTimerService> windowTimers_;
+  std::unique_ptr<ArmedTimers> timers_;
   std::unique_ptr<DiagnosisSequence> sequence_;
   std::thread configWorker_;
+  // Last: its install worker ends first, while everything it uses is still there.
+  std::unique_ptr<ComponentBindings> components_;
 
   bool repairRequested_ = false;
   int exitStatus_ = kExitCompleted;
