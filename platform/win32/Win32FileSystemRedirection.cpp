@@ -1,19 +1,17 @@
 #include "platform/win32/Win32FileSystemRedirection.h"
 
-#include <windows.h>
-
 namespace tessaly::win32 {
 namespace {
 
 class Win32RedirectionPause final : public RedirectionPause {
  public:
-  using Revert = int(__stdcall*)(void* oldValue);
-  Win32RedirectionPause(Revert revert, void* oldValue) : revert_(revert), oldValue_(oldValue) {}
+  using Revert = BOOL(WINAPI*)(PVOID oldValue);
+  Win32RedirectionPause(Revert revert, PVOID oldValue) : revert_(revert), oldValue_(oldValue) {}
   ~Win32RedirectionPause() override { revert_(oldValue_); }
 
  private:
   Revert revert_;
-  void* oldValue_;
+  PVOID oldValue_;
 };
 
 template <typename Function>
@@ -37,7 +35,7 @@ std::unique_ptr<RedirectionPause> Win32FileSystemRedirection::SwitchOff() const 
   if (disable_ == nullptr || revert_ == nullptr) {
     return nullptr;
   }
-  void* oldValue = nullptr;
+  PVOID oldValue = nullptr;
   if (!disable_(&oldValue)) {
     return nullptr;
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include "platform/FileSystemRedirection.h"
 
 namespace tessaly::win32 {
@@ -13,8 +15,8 @@ class Win32FileSystemRedirection final : public FileSystemRedirection {
   std::unique_ptr<RedirectionPause> SwitchOff() const override;
 
  private:
-  using Disable = int(__stdcall*)(void** oldValue);
-  using Revert = int(__stdcall*)(void* oldValue);
+  using Disable = BOOL(WINAPI*)(PVOID* oldValue);
+  using Revert = BOOL(WINAPI*)(PVOID oldValue);
   Disable disable_ = nullptr;
   Revert revert_ = nullptr;
 };

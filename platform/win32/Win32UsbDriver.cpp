@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -87,11 +89,16 @@ std::vector<std::u16string> Win32UsbDriver::HostControllerInterfacePaths() const
       continue;
     }
     // The path fills the record after cbSize; it ends at its zero or at the record's end.
-    const std::size_t maxChars = (needed - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath)) /
-                                 sizeof(wchar_t);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(storage.data());
     std::u16string path;
-    for (std::size_t i = 0; i < maxChars && detail->DevicePath[i] != L'\0'; ++i) {
-      path.push_back(static_cast<char16_t>(detail->DevicePath[i]));
+    for (std::size_t at = offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_W, DevicePath);
+         at + sizeof(char16_t) <= needed; at += sizeof(char16_t)) {
+      char16_t unit = 0;
+      std::memcpy(&unit, bytes + at, sizeof(unit));
+      if (unit == u'\0') {
+        break;
+      }
+      path.push_back(unit);
     }
     if (!path.empty()) {
       paths.push_back(std::move(path));

@@ -68,10 +68,11 @@ else
   fail "install statuses and download progress"
 fi
 
-downloads="$WINEPREFIX/drive_c/users/$USER/Temp/DownTmp"
-[ -d "$downloads" ] || downloads=$(dirname "$(find "$WINEPREFIX/drive_c/users" -name TessalyTestInstaller.exe | head -n1)")
+# The download folder, DownTmp of the user's temporary folder, as Linux and Windows name it.
+downloads=$(find "$WINEPREFIX/drive_c/users" -type d -name DownTmp | head -n1)
+windows_downloads=$("$wine" winepath -w "$downloads" 2>/dev/null | tr -d '\r')
 record="$downloads/test-installer-command.txt"
-expected_line="\"C:\\users\\$(basename "$(dirname "$(dirname "$downloads")")")\\Temp\\DownTmp\\TessalyTestInstaller.exe\" /S"
+expected_line="\"$windows_downloads\\TessalyTestInstaller.exe\" /S"
 if [ -f "$record" ] && [ "$(tr -d '\r' <"$record")" = "$expected_line" ]; then
   pass "the installer ran once, with its path quoted"
 else

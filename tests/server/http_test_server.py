@@ -99,30 +99,31 @@ def md5_of(name):
 
 
 def components_document(server):
-    """An optional item, an item installed by the test installer (it records its command
-    line beside itself in DownTmp), the test COM library registered by regsvr32, and an
-    installer whose digest does not match, which must never run."""
+    """An optional item, an installer whose digest does not match, which must never run, an
+    item installed by the test installer (it records its command line beside itself in
+    DownTmp) and the test COM library registered by regsvr32. The failing job comes first:
+    only a job that ran a command re-runs the final step, so the last one reports them all."""
     return (
         '<?xml version="1.0" encoding="utf-8"?>\n'
         '<checkitems base="%s/files/">\n'
         '  <item name="可选控件" tips="1.0" type="ActiveX">\n'
         '    <detect type="clsid">{00000000-0000-0000-0000-00000000FFFF}</detect>\n'
         '  </item>\n'
-        '  <item name="测试安装程序" tips="2.0" type="ActiveX">\n'
-        '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
-        '    <installer command="%%1 /S" md5="%s">%s</installer>\n'
-        '  </item>\n'
-        '  <item name="测试控件" tips="3.0" type="ActiveX">\n'
-        '    <detect type="clsid">%s</detect>\n'
-        '    <file remote="%s" md5="%s" install="regserver">%s</file>\n'
-        '  </item>\n'
-        '  <item name="校验不符" tips="4.0" type="ActiveX">\n'
+        '  <item name="校验不符" tips="2.0" type="ActiveX">\n'
         '    <detect type="file">%%TEMP%%\\DownTmp\\Mismatched.exe</detect>\n'
         '    <installer command="%%1" md5="%s">Mismatched.exe</installer>\n'
         '  </item>\n'
+        '  <item name="测试安装程序" tips="3.0" type="ActiveX">\n'
+        '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
+        '    <installer command="%%1 /S" md5="%s">%s</installer>\n'
+        '  </item>\n'
+        '  <item name="测试控件" tips="4.0" type="ActiveX">\n'
+        '    <detect type="clsid">%s</detect>\n'
+        '    <file remote="%s" md5="%s" install="regserver">%s</file>\n'
+        '  </item>\n'
         '</checkitems>\n'
-        % (server, md5_of(TEST_INSTALLER), TEST_INSTALLER, TEST_COM_CLSID,
-           TEST_COM_LIBRARY, md5_of(TEST_COM_LIBRARY), TEST_COM_LIBRARY, "0" * 32)
+        % (server, "0" * 32, md5_of(TEST_INSTALLER), TEST_INSTALLER, TEST_COM_CLSID,
+           TEST_COM_LIBRARY, md5_of(TEST_COM_LIBRARY), TEST_COM_LIBRARY)
     ).encode("utf-8")
 
 
