@@ -66,6 +66,9 @@ class Registry {
                                                  RegistryAccess access, RegistryView view,
                                                  bool* created = nullptr,
                                                  RegistryStatus* status = nullptr) const = 0;
+  // Deletes a key that has no subkeys, with its values (default view). NotFound when it is
+  // not there.
+  virtual RegistryStatus DeleteKey(RegistryRoot root, std::u16string_view path) const = 0;
 };
 
 }  // namespace tessaly

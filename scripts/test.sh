@@ -139,6 +139,10 @@ if build win64; then
   run_counted wine-program tests/server/with-test-server.sh \
     bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \
     build/win64/tests/tessaly_program_tests.exe
+  # The component installs end to end: the test installer and COM library the build made.
+  TESSALY_TEST_FILES="$root/build/win64/tests/components" run_counted wine-components \
+    tests/server/with-test-server.sh \
+    bash tests/console/run-components-e2e.sh build/win64/tools/console/TessalyConsole.exe
 fi
 
 # ---- layer 3: the page in a real browser ----------------------------------------------

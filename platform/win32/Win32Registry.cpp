@@ -135,4 +135,9 @@ std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegistryRoot root, std::u1
   return std::make_unique<Win32RegistryKey>(unique_hkey(opened));
 }
 
+RegistryStatus Win32Registry::DeleteKey(RegistryRoot root, std::u16string_view path) const {
+  const std::u16string keyPath = Terminated(path);
+  return StatusOf(RegDeleteKeyW(RootKey(root), AsWide(keyPath)));
+}
+
 }  // namespace tessaly::win32

@@ -13,6 +13,7 @@ class Win32Registry final : public Registry {
                                          RegistryAccess access, RegistryView view,
                                          bool* created = nullptr,
                                          RegistryStatus* status = nullptr) const override;
+  RegistryStatus DeleteKey(RegistryRoot root, std::u16string_view path) const override;
 };
 
 }  // namespace tessaly::win32

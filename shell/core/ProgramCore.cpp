@@ -37,10 +37,16 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
       sequence_(diagnosis_),
       autostart_(platform.registry, platform.logonTasks,
                  IsVistaOrLater(platform.systemFacts.VersionFacts()), platform.programPath),
-      settingsMethods_(settings_, autostart_, state_, sequence_, operations_, host.page) {
+      settingsMethods_(settings_, autostart_, state_, sequence_, operations_, host.page),
+      components_(diagnosis_,
+                  ComponentPlatform{platform.registry, platform.codePages,
+                                    platform.wideEnvironment, platform.paths,
+                                    platform.redirection, platform.versions,
+                                    platform.fileReader, platform.usb},
+                  InstallPlatform{platform.internet, platform.fileWriter, platform.fileReader,
+                                  platform.codePages, platform.launcher}) {
   checks_.BindTo(operations_);
-  // The component items' binder (install, installAndFix) and the USB-key probe's binder
-  // (probeUsbKey) bind their entries here, next to the checks.
+  components_.BindTo(operations_);
 }
 
 ProgramCore::~ProgramCore() {

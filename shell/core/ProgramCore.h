@@ -7,6 +7,7 @@
 
 #include "config/CheckConfig.h"
 #include "diagnosis/CheckBindings.h"
+#include "diagnosis/ComponentBindings.h"
 #include "diagnosis/DiagnosisOperations.h"
 #include "diagnosis/DiagnosisSequence.h"
 #include "diagnosis/DiagnosisState.h"
@@ -16,11 +17,16 @@
 #include "platform/CodePages.h"
 #include "platform/ConnectionState.h"
 #include "platform/Environment.h"
+#include "platform/FileAccess.h"
 #include "platform/FileSystem.h"
+#include "platform/FileSystemRedirection.h"
+#include "platform/FileVersion.h"
 #include "platform/InternetSession.h"
 #include "platform/LinkOpener.h"
 #include "platform/LogonTasks.h"
 #include "platform/ModuleResources.h"
+#include "platform/PathProbe.h"
+#include "platform/ProcessLauncher.h"
 #include "platform/Prompts.h"
 #include "platform/Registry.h"
 #include "platform/Resolver.h"
@@ -29,6 +35,7 @@
 #include "platform/SystemFacts.h"
 #include "platform/TimerService.h"
 #include "platform/UrlZones.h"
+#include "platform/UsbDriver.h"
 #include "platform/WholeFiles.h"
 #include "platform/WideEnvironment.h"
 #include "shell/Autostart.h"
@@ -60,6 +67,14 @@ struct ProgramPlatform {
   CertificateStores& certificateStores;
   LogonTasks& logonTasks;
   const LinkOpener& links;
+  // What the component items are detected and installed with.
+  const PathProbe& paths;
+  const FileSystemRedirection& redirection;
+  const FileVersionReader& versions;
+  const FileReader& fileReader;
+  const FileWriter& fileWriter;
+  const UsbDriver& usb;
+  ProcessLauncher& launcher;
   // The program file's full path, and its name without extension, which names the key of
   // the administrator's document override.
   std::u16string programPath;
@@ -123,6 +138,9 @@ class ProgramCore final : public ExternalMethodTarget {
   DiagnosisOperations& operations() { return operations_; }
   ShellOperations& shellOperations() { return shellOperations_; }
   DiagnosisState& state() { return state_; }
+  // Whether installs are queued or running: a host that waits for the end of a repair
+  // waits for this to turn false.
+  bool InstallsPending() const { return components_.InstallsPending(); }
   Settings& settings() { return settings_; }
 
  private:
@@ -143,6 +161,8 @@ class ProgramCore final : public ExternalMethodTarget {
   Autostart autostart_;
   SettingsPageMethods settingsMethods_;
   std::thread configWorker_;
+  // Last: its install worker ends first, while everything the worker uses is still there.
+  ComponentBindings components_;
 };
 
 }  // namespace tessaly

@@ -14,7 +14,10 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          environment_, systemFacts_,  resources_,         connection_,
                          internet_,  random_,         wideEnvironment_,   wholeFiles_,
                          resolver_,  zones_,          sslCache_,          certificateStores_,
-                         logonTasks_, links_,         ModuleFilePath(),   applicationName_};
+                         logonTasks_, links_,
+                         components_.paths, components_.redirection, components_.versions,
+                         components_.files, components_.files, components_.usb,
+                         components_.launcher, ModuleFilePath(), applicationName_};
 }
 
 }  // namespace tessaly::win32

@@ -6,6 +6,7 @@
 #include "platform/win32/Win32CertificateStores.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32CodePages.h"
+#include "platform/win32/Win32ComponentServices.h"
 #include "platform/win32/Win32ConnectionState.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -55,6 +56,7 @@ class Win32ProgramServices {
   Win32CertificateStores certificateStores_;
   Win32LogonTasks logonTasks_;
   Win32LinkOpener links_;
+  Win32ComponentServices components_;
   std::u16string applicationName_;
 };
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end test of the console front end under 64-bit Wine: in a fresh prefix, with the
 # administrator's ConfigUrl pointing at the local test server's console document and a hosts
-# redirection planted, it runs a whole diagnosis and then a diagnosis with repair, and
+# redirection planted, it runs a whole diagnosis and then one with --fix (the repairs and
+# installs of "一键设置"; this document has no component items), and
 # compares each run's page transcript, whole, with the expected one.
 #   usage: tests/server/with-test-server.sh tests/console/run-console-e2e.sh CONSOLE_EXE
 # Ends with "N passed, N failed".

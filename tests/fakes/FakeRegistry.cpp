@@ -1,5 +1,7 @@
 #include "tests/fakes/FakeRegistry.h"
 
+#include <algorithm>
+
 namespace tessaly {
 namespace {
 
@@ -107,6 +109,27 @@ std::unique_ptr<RegistryKey> FakeRegistry::CreateKey(RegistryRoot root, std::u16
   }
   CreateWithParents(id);
   return OpenKey(root, path, access, view, status);
+}
+
+RegistryStatus FakeRegistry::DeleteKey(RegistryRoot root, std::u16string_view path) const {
+  const KeyId id = IdOf(root, path, RegistryView::Default);
+  const auto found = keys_.find(id);
+  if (found == keys_.end()) {
+    return RegistryStatus::NotFound;
+  }
+  if (denyWrite.contains(id.path)) {
+    return RegistryStatus::AccessDenied;
+  }
+  const std::u16string childPrefix = id.path + u"\\";
+  const bool hasSubkeys = std::ranges::any_of(keys_, [&](const auto& key) {
+    return key.first.root == id.root && key.first.native64 == id.native64 &&
+           key.first.path.starts_with(childPrefix);
+  });
+  if (hasSubkeys) {
+    return RegistryStatus::Failed;
+  }
+  keys_.erase(found);
+  return RegistryStatus::Ok;
 }
 
 bool FakeRegistry::KeyExists(RegistryRoot root, std::u16string_view path, RegistryView view) const {

@@ -42,6 +42,8 @@ class FakeRegistry final : public Registry {
                                          RegistryAccess access, RegistryView view,
                                          bool* created = nullptr,
                                          RegistryStatus* status = nullptr) const override;
+  // Fails like Windows for a key with subkeys; denyWrite covers the key itself.
+  RegistryStatus DeleteKey(RegistryRoot root, std::u16string_view path) const override;
 
   // Direct access for arranging and inspecting tests.
   bool KeyExists(RegistryRoot root, std::u16string_view path,

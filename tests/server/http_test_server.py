@@ -14,6 +14,10 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /wydown/ocx/item_L.xml   200, a check-item document for 32-bit Windows
   /wydown/ocx/item64_L.xml 200, a check-item document for 64-bit Windows
   /console/item.xml        200, the document of the console front end's end-to-end test
+  /components/item.xml     200, a document whose items install the files below
+  /files/NAME              200, file NAME of the folder $TESSALY_TEST_FILES (the test installer
+                           and COM library the build makes); /files/Mismatched.exe is the
+                           installer under a name whose configured digest it does not have
   /counter                 200, a number that grows with every request, marked cacheable
   /echo/user-agent         200, the User-Agent header of the request
   /probe/TOKEN             200, counts a hit for TOKEN
@@ -23,6 +27,7 @@ The pattern's byte i is (i * 7 + 3) mod 256; the tests rebuild it to compare.
 """
 
 import argparse
+import hashlib
 import http.server
 import os
 import re
@@ -66,6 +71,59 @@ def console_document(server):
         '  <config type="service"><entry>%s/probe/console</entry></config>\n'
         '  <config type="trust"><entry>https://ebank.quaymark.example</entry></config>\n'
         '</checkitems>\n' % (server, server)
+    ).encode("utf-8")
+
+
+TEST_FILES_DIR = os.environ.get("TESSALY_TEST_FILES", "")
+TEST_INSTALLER = "TessalyTestInstaller.exe"
+TEST_COM_LIBRARY = "TessalyTestCom.dll"
+TEST_COM_CLSID = "{5D4C1B9E-7A3F-4E21-9C6B-2F8E0A1D3B57}"
+SERVED_AS = {"Mismatched.exe": TEST_INSTALLER}
+
+
+def test_file(name):
+    """The bytes of a served test file, or None for a name that is not one."""
+    name = SERVED_AS.get(name, name)
+    if not TEST_FILES_DIR or not re.fullmatch(r"[A-Za-z0-9_.-]{1,64}", name):
+        return None
+    try:
+        with open(os.path.join(TEST_FILES_DIR, name), "rb") as file:
+            return file.read()
+    except OSError:
+        return None
+
+
+def md5_of(name):
+    body = test_file(name)
+    return hashlib.md5(body).hexdigest() if body is not None else ""
+
+
+def components_document(server):
+    """An optional item, an installer whose digest does not match, which must never run, an
+    item installed by the test installer (it records its command line beside itself in
+    DownTmp) and the test COM library registered by regsvr32. The failing job comes first:
+    only a job that ran a command re-runs the final step, so the last one reports them all."""
+    return (
+        '<?xml version="1.0" encoding="utf-8"?>\n'
+        '<checkitems base="%s/files/">\n'
+        '  <item name="可选控件" tips="1.0" type="ActiveX">\n'
+        '    <detect type="clsid">{00000000-0000-0000-0000-00000000FFFF}</detect>\n'
+        '  </item>\n'
+        '  <item name="校验不符" tips="2.0" type="ActiveX">\n'
+        '    <detect type="file">%%TEMP%%\\DownTmp\\Mismatched.exe</detect>\n'
+        '    <installer command="%%1" md5="%s">Mismatched.exe</installer>\n'
+        '  </item>\n'
+        '  <item name="测试安装程序" tips="3.0" type="ActiveX">\n'
+        '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
+        '    <installer command="%%1 /S" md5="%s">%s</installer>\n'
+        '  </item>\n'
+        '  <item name="测试控件" tips="4.0" type="ActiveX">\n'
+        '    <detect type="clsid">%s</detect>\n'
+        '    <file remote="%s" md5="%s" install="regserver">%s</file>\n'
+        '  </item>\n'
+        '</checkitems>\n'
+        % (server, "0" * 32, md5_of(TEST_INSTALLER), TEST_INSTALLER, TEST_COM_CLSID,
+           TEST_COM_LIBRARY, md5_of(TEST_COM_LIBRARY), TEST_COM_LIBRARY)
     ).encode("utf-8")
 
 
@@ -156,6 +214,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/console/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             self.send_body(200, console_document(server), "text/xml")
+        elif path == "/components/item.xml":
+            server = "http://127.0.0.1:%d" % self.server.server_address[1]
+            self.send_body(200, components_document(server), "text/xml")
+        elif path.startswith("/files/") and test_file(path[len("/files/"):]) is not None:
+            self.send_body(200, test_file(path[len("/files/"):]))
         elif path == "/counter":
             number = str(COUNTERS.next_request()).encode()
             self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})

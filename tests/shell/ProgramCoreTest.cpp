@@ -8,13 +8,17 @@
 #include "tests/config/FakeConfigPlatform.h"
 #include "tests/fakes/FakeCertificateStores.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeFileStore.h"
+#include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
 #include "tests/fakes/FakeModuleResources.h"
+#include "tests/fakes/FakeProcessLauncher.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeResolver.h"
 #include "tests/fakes/FakeScriptedPrompts.h"
 #include "tests/fakes/FakeSslCacheLibraries.h"
 #include "tests/fakes/FakeTimerService.h"
+#include "tests/fakes/FakeUsbDriver.h"
 #include "tests/fakes/FakeUrlZones.h"
 #include "tests/fakes/FakeWholeFiles.h"
 #include "tests/fakes/FakeWideEnvironment.h"
@@ -169,6 +173,10 @@ class ProgramCoreTest : public testing::Test {
   FakeCertificateStores certificateStores;
   FakeLogonTasks tasks{log};
   LoggingLinks links{log};
+  FakeFileView fileView;
+  FakeFileStore fileStore;
+  FakeUsbDriver usb;
+  FakeProcessLauncher launcher;
   FakeTimerService timers;
   LoggingPage page{log};
   FakeScriptedPrompts prompts;
@@ -177,7 +185,8 @@ class ProgramCoreTest : public testing::Test {
       ProgramPlatform{registry, clock, fakes.codePages, fakes.fileSystem, fakes.environment,
                       fakes.systemFacts, resources, connection, internet, random,
                       wideEnvironment, files, resolver, zones, sslCache, certificateStores,
-                      tasks, links, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
+                      tasks, links, fileView, fileView, fileView, fileStore, fileStore, usb,
+                      launcher, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
       ProgramHost{timers, page, prompts, window}};
 };
 

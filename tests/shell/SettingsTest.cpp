@@ -128,6 +128,9 @@ class CreateOnlyRegistry final : public Registry {
                                          RegistryStatus* status) const override {
     return inner_.CreateKey(root, path, access, view, created, status);
   }
+  RegistryStatus DeleteKey(RegistryRoot, std::u16string_view) const override {
+    return RegistryStatus::Failed;
+  }
 
  private:
   const Registry& inner_;

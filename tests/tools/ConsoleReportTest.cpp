@@ -59,6 +59,8 @@ TEST(ConsoleReportSink, NothingTheProgramSendsIsHidden) {
     page.setState(1, 6, 7);                // a value that is neither normal nor abnormal
     page.setState(2, 3, static_cast<std::int32_t>(0xC0000005u));
     page.setState(2, 1, 2);
+    page.setState(2, 2, u"1.0.0.3");
+    page.setState(2, 4, u"");
     page.setState(804, 2, u"WD1234");
     page.setState(77, 1, u"x");
     page.clearState(2, 4);
@@ -70,8 +72,10 @@ TEST(ConsoleReportSink, NothingTheProgramSendsIsHidden) {
             "状态 4321\n"
             "[14] 检测项: 正常\n"
             "[ 6] DNS设置: 7\n"
-            "组件 3: 未安装(可安装), 已被浏览器禁用, 未插入USBKey\n"
-            "组件 1: 需要更新(可安装)\n"
+            "组件 3: 被禁用, 未插入USBKey\n"
+            "组件 1: 有更新 [升级]\n"
+            "组件 2: 已安装, 版本 \"1.0.0.3\"\n"
+            "组件 4: 版本 \"\"\n"
             "USBKey 2: WD1234\n"
             "setState(77, 1, x)\n"
             "clearState(2, 4)\n"
@@ -80,13 +84,18 @@ TEST(ConsoleReportSink, NothingTheProgramSendsIsHidden) {
             "setUserTypeUI()\n");
 }
 
-TEST(ConsoleReportSink, ItemStatesInWords) {
-  EXPECT_EQ(DescribeItemState(0), "最新");
-  EXPECT_EQ(DescribeItemState(1), "需要更新");
-  EXPECT_EQ(DescribeItemState(4), "未安装");
-  EXPECT_EQ(DescribeItemState(7), "未检测");
-  EXPECT_EQ(DescribeItemState(3), "状态3");
-  EXPECT_EQ(DescribeItemState(0x80000000u), "最新, 未插入USBKey");
+TEST(ConsoleReportSink, ComponentRowsInThePagesWords) {
+  EXPECT_EQ(ComponentRowText(2, 0), "已安装");
+  EXPECT_EQ(ComponentRowText(2, 1), "已安装");
+  EXPECT_EQ(ComponentRowText(2, 2), "有更新 [升级]");
+  EXPECT_EQ(ComponentRowText(2, 3), "有更新");
+  EXPECT_EQ(ComponentRowText(2, 4), "未安装");
+  EXPECT_EQ(ComponentRowText(2, 5), "未安装 [安装]");
+  EXPECT_EQ(ComponentRowText(1, 5), "可选装 [安装]");
+  EXPECT_EQ(ComponentRowText(1, 6), "可选装");
+  EXPECT_EQ(ComponentRowText(2, 7), "状态7");
+  EXPECT_EQ(ComponentRowText(2, 0x40000005u), "被禁用");
+  EXPECT_EQ(ComponentRowText(5, 0x80000000u), "已安装, 未插入USBKey");
 }
 
 TEST(VerdictWatcher, PassesEveryCallOnAndReportsOnlyVerdicts) {
@@ -109,6 +118,16 @@ TEST(VerdictWatcher, PassesEveryCallOnAndReportsOnlyVerdicts) {
                                    PageCall::ClearState(0, 3), PageCall::SetTab(u"g", 1, 2),
                                    PageCall::ShowDivc(0), PageCall::SetUserTypeUI(),
                                    PageCall::SetState(0, 3, 0)}));
+}
+
+TEST(ConsolePrompts, QuestionsGetTheAnswerTheConsoleWasGiven) {
+  std::ostringstream out;
+  const auto texts = [](unsigned id) { return u"t" + std::u16string(1, char16_t(u'0' + id)); };
+  ConsolePrompts yes(out, texts, YesNoAnswer::Yes);
+  ConsolePrompts no(out, texts, YesNoAnswer::No);
+  EXPECT_EQ(yes.AskYesNo(1, 2, 3, 4), YesNoAnswer::Yes);
+  EXPECT_EQ(no.AskYesNo(1, 2, 3, 4), YesNoAnswer::No);
+  EXPECT_EQ(out.str(), "询问(回答“t3”): t2 t1\n询问(回答“t4”): t2 t1\n");
 }
 
 TEST(ConsolePrompts, NoticesBecomeLinesAndQuestionsGoUnanswered) {
@@ -139,12 +158,15 @@ TEST(ConsoleOptions, AcceptsTheDocumentedOptions) {
   EXPECT_FALSE(none->repair);
   EXPECT_TRUE(none->transcriptPath.empty());
   EXPECT_EQ(none->timeoutSeconds, 300u);
+  EXPECT_FALSE(none->answer);
 
   const auto all = Parse({u"--json", u"C:\\报告 1.jsonl", u"--fix", u"--timeout", u"86400"});
   ASSERT_TRUE(all);
   EXPECT_TRUE(all->repair);
   EXPECT_EQ(all->transcriptPath, u"C:\\报告 1.jsonl");
   EXPECT_EQ(all->timeoutSeconds, 86400u);
+  EXPECT_EQ(Parse({u"--answer", u"yes"})->answer, YesNoAnswer::Yes);
+  EXPECT_EQ(Parse({u"--answer", u"no"})->answer, YesNoAnswer::No);
 }
 
 TEST(ConsoleOptions, RefusesWhatItCannotHonour) {
@@ -157,6 +179,8 @@ TEST(ConsoleOptions, RefusesWhatItCannotHonour) {
   EXPECT_FALSE(Parse({u"--timeout", u"-5"}));
   EXPECT_FALSE(Parse({u"--timeout", u"99999999999"}));
   EXPECT_FALSE(Parse({u"--timeout", u"1x"}));
+  EXPECT_FALSE(Parse({u"--answer"}));
+  EXPECT_FALSE(Parse({u"--answer", u"YES"}));
 }
 
 }  // namespace

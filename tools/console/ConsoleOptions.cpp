@@ -31,6 +31,9 @@ std::optional<ConsoleOptions> ParseConsoleOptions(std::span<const std::u16string
     const bool hasValue = i + 1 < arguments.size();
     if (argument == u"--fix") {
       options.repair = true;
+    } else if (argument == u"--answer" && hasValue &&
+               (arguments[i + 1] == u"yes" || arguments[i + 1] == u"no")) {
+      options.answer = arguments[++i] == u"yes" ? YesNoAnswer::Yes : YesNoAnswer::No;
     } else if (argument == u"--json" && hasValue && !arguments[i + 1].empty()) {
       options.transcriptPath = arguments[++i];
     } else if (argument == u"--timeout" && hasValue) {

@@ -80,19 +80,21 @@ std::u16string_view CheckItemName(std::int32_t item) {
   return kCheckItemNames[static_cast<std::size_t>(item)];
 }
 
-std::string DescribeItemState(std::uint32_t state) {
+std::string ComponentRowText(std::int32_t item, std::uint32_t state) {
   std::string text;
+  // Offline, the program sends the state plus one: 3 and 6 are 2 and 5 without a button.
   switch (state & kItemStateCodeMask) {
-    case kItemStateCurrent: text = "最新"; break;
-    case kItemStateOutdated: text = "需要更新"; break;
-    case kItemStateOutdatedInstallable: text = "需要更新(可安装)"; break;
-    case kItemStateMissing: text = "未安装"; break;
-    case kItemStateMissingInstallable: text = "未安装(可安装)"; break;
-    case kItemStateNotDetected: text = "未检测"; break;
+    case 0:
+    case 1: text = "已安装"; break;
+    case 2: text = "有更新 [升级]"; break;
+    case 3: text = "有更新"; break;
+    case 4:
+    case 6: text = item == 1 ? "可选装" : "未安装"; break;
+    case 5: text = item == 1 ? "可选装 [安装]" : "未安装 [安装]"; break;
     default: text = "状态" + std::to_string(state & kItemStateCodeMask); break;
   }
   if ((state & kItemDisabledInBrowser) != 0) {
-    text += ", 已被浏览器禁用";
+    text = "被禁用";
   }
   if ((state & kItemNoKeyAttached) != 0) {
     text += ", 未插入USBKey";
@@ -101,7 +103,8 @@ std::string DescribeItemState(std::uint32_t state) {
 }
 
 void ConsoleReportSink::WriteLine(std::string_view line) {
-  *out_ << line << '\n';
+  // One write per line: the install worker's questions share the stream.
+  *out_ << std::string(line) + "\n";
   out_->flush();
 }
 
@@ -164,10 +167,15 @@ void ConsoleReportSink::setState(std::int32_t category, std::int32_t item,
     case kCategoryComponent:
       if (const std::int32_t* state = NumberOf(value)) {
         WriteLine("组件 " + std::to_string(item) + ": " +
-                  DescribeItemState(static_cast<std::uint32_t>(*state)));
-        return;
+                  ComponentRowText(item, static_cast<std::uint32_t>(*state)));
+      } else {
+        // A text is the version of an installed item; the empty text that comes before a
+        // state only clears the version shown.
+        const std::string version = ValueText(value);
+        WriteLine("组件 " + std::to_string(item) +
+                  (version.empty() ? ": 版本 \"\"" : ": 已安装, 版本 \"" + version + "\""));
       }
-      break;
+      return;
     case kCategoryUsbKey:
       WriteLine("USBKey " + std::to_string(item) + ": " + ValueText(value));
       return;

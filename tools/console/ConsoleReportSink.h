@@ -39,7 +39,10 @@ class ConsoleReportSink final : public PageSink {
 std::u16string_view StatusText(std::int32_t code);
 // The page's name of check item `item` (1 to 15); empty for an item it does not show.
 std::u16string_view CheckItemName(std::int32_t item);
-// The component state word in words: the state code's meaning and the two flag bits.
-std::string DescribeItemState(std::uint32_t state);
+// A component row as the page shows it for a state word: "被禁用", "已安装", "有更新" or
+// "未安装" ("可选装" for item 1), with the button it offers ("[升级]", "[安装]"); a code the
+// page shows nothing for keeps its number, and a missing key (bit 31), which the page leaves
+// to the key panel, is said too.
+std::string ComponentRowText(std::int32_t item, std::uint32_t state);
 
 }  // namespace tessaly

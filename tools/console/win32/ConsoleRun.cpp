@@ -12,6 +12,9 @@ namespace {
 // The console's own timers, clear of the diagnosis's 1 to 18.
 constexpr UINT_PTR kStartTimer = 100;
 constexpr UINT_PTR kTimeoutTimer = 101;
+// After "一键设置": polls for the installs and their final step to be over.
+constexpr UINT_PTR kIdleTimer = 102;
+constexpr UINT kIdlePollMs = 100;
 constexpr UINT kStartPollMs = 300;
 // Sent to itself when a run has ended, so that the repair starts from the message loop
 // rather than from inside the page call that reported the verdict.
@@ -29,7 +32,8 @@ ConsoleRun::ConsoleRun(const ConsoleOptions& options, std::ostream& report,
       module_(GetModuleHandleW(nullptr)),
       out_(&report),
       services_(std::u16string(kApplicationName)),
-      prompts_(report, [this](unsigned id) { return LoadProgramString(module_, id); }),
+      prompts_(report, [this](unsigned id) { return LoadProgramString(module_, id); },
+               options.answer),
       report_(report),
       json_(transcript != nullptr ? std::make_unique<JsonLinesPageSink>(*transcript, &report_)
                                   : nullptr),
@@ -72,6 +76,10 @@ void ConsoleRun::CallPageMethod(ExternalMethodId id, std::int32_t argument) {
   core_->Call(*FindExternalMethod(id), arguments);
 }
 
+void ConsoleRun::CallPageMethod(ExternalMethodId id) {
+  core_->Call(*FindExternalMethod(id), {});
+}
+
 // The program starts the first diagnosis by itself only for a user who has chosen a key
 // type; the console stands in for the user pressing the page's check button otherwise.
 void ConsoleRun::OnStartPoll() {
@@ -86,20 +94,35 @@ void ConsoleRun::OnRunEnded() {
   if (options_.repair && !repairRequested_) {
     repairRequested_ = true;
     *out_ << "== 一键设置\n";
-    CallPageMethod(kFix, kRepairAllFailing);
+    // What the page's one-click button calls.
+    CallPageMethod(kSite);
+    CallPageMethod(kInstallAndFix);
+    SetTimer(window_.get(), kIdleTimer, kIdlePollMs, nullptr);
     return;
   }
-  PostQuitMessage(exitStatus_);
+  if (NothingLeftToDo()) {
+    PostQuitMessage(exitStatus_);
+  }
+}
+
+// The run ends once the repair (or the diagnosis, without --fix) has given its verdict and
+// no install or timer is left: the installs end with a final step of their own.
+bool ConsoleRun::NothingLeftToDo() const {
+  return !core_->InstallsPending() && !timers_->AnyArmed();
 }
 
 LRESULT ConsoleRun::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (timers_ && timers_->HandleMessage(message, wParam, lParam)) {
+  if (windowTimers_ && windowTimers_->HandleMessage(message, wParam, lParam)) {
     return 0;
   }
   switch (message) {
     case WM_TIMER:
       if (wParam == kStartTimer) {
         OnStartPoll();
+      } else if (wParam == kIdleTimer) {
+        if (NothingLeftToDo()) {
+          PostQuitMessage(exitStatus_);
+        }
       } else if (wParam == kTimeoutTimer) {
         *out_ << "超时: " << options_.timeoutSeconds << " 秒内未完成\n";
         exitStatus_ = kExitTimeout;
@@ -121,7 +144,8 @@ int ConsoleRun::Run() {
     *out_ << "cannot create the timer window\n";
     return kExitUsage;
   }
-  timers_ = std::make_unique<WindowTimerService>(window_.get());
+  windowTimers_ = std::make_unique<WindowTimerService>(window_.get());
+  timers_ = std::make_unique<ArmedTimers>(*windowTimers_);
   core_ = std::make_unique<ProgramCore>(services_.Platform(),
                                         ProgramHost{*timers_, watcher_, prompts_, *this});
   core_->StartConfigWorker();

@@ -12,6 +12,7 @@
 #include "shell/ProgramWindow.h"
 #include "shell/core/ProgramCore.h"
 #include "shell/win32/Win32ProgramServices.h"
+#include "tools/console/ArmedTimers.h"
 #include "tools/console/ConsoleOptions.h"
 #include "tools/console/ConsolePrompts.h"
 #include "tools/console/ConsoleReportSink.h"
@@ -41,8 +42,10 @@ class ConsoleRun final : private ProgramWindow {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   bool CreateMessageWindow();
   void CallPageMethod(ExternalMethodId id, std::int32_t argument);
+  void CallPageMethod(ExternalMethodId id);
   void OnStartPoll();
   void OnRunEnded();
+  bool NothingLeftToDo() const;
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The console has no window to show, hide or minimise; a page message is reported.
@@ -62,7 +65,8 @@ class ConsoleRun final : private ProgramWindow {
   VerdictWatcher watcher_;
 
   unique_hwnd window_;
-  std::unique_ptr<WindowTimerService> timers_;
+  std::unique_ptr<WindowTimerService> windowTimers_;
+  std::unique_ptr<ArmedTimers> timers_;
   // Declared last: it waits for its configuration worker when it goes.
   std::unique_ptr<ProgramCore> core_;
 

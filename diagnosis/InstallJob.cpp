@@ -1,0 +1,27 @@
+#include "diagnosis/InstallJob.h"
+
+namespace tessaly {
+
+std::vector<InstallJob> JobsFor(const ComponentItem& item, int itemIndex) {
+  std::vector<InstallJob> jobs;
+  if (!item.installers.empty()) {
+    for (const ItemInstaller& installer : item.installers) {
+      jobs.push_back({.itemIndex = itemIndex,
+                      .url = installer.url,
+                      .localPath = installer.localPath,
+                      .md5 = installer.md5,
+                      .run = {.installerPath = installer.localPath, .command = installer.command}});
+    }
+    return jobs;
+  }
+  for (const ItemFile& file : item.files) {
+    jobs.push_back({.itemIndex = itemIndex,
+                    .url = file.url,
+                    .localPath = file.localPath,
+                    .md5 = file.md5,
+                    .run = {.installType = file.install, .installedFilePath = file.localPath}});
+  }
+  return jobs;
+}
+
+}  // namespace tessaly
