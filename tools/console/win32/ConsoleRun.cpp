@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "diagnosis/PageCodes.h"
 #include "platform/portable/Utf8Codec.h"
 #include "platform/win32/Win32Prompts.h"
 
