@@ -16,6 +16,7 @@ packages=(
   wine64
   openssl hyperfine
   chromium fonts-noto-cjk
+  libp11-kit-dev softhsm2 opensc
 )
 
 missing_packages() {

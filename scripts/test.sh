@@ -94,6 +94,7 @@ printf '<config type="host"><entry>x</entry></config>' >"$bad_document"
 if build native; then
   run_gtest native-xml build/native/tests/tessaly_xml_tests
   run_gtest native-core build/native/tests/tessaly_tests
+  run_gtest native-fennick-softhsm build/native/tests/fennick_softhsm_tests
   expect_status native-itemcheck-default 0 build/native/tools/itemcheck/itemcheck
   expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
   expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"

@@ -140,6 +140,7 @@ int ConsoleRun::Run() {
   }
   timers_ = std::make_unique<WindowTimerService>(window_.get());
   checks_.BindTo(operations_);
+  usbKeys_.BindTo(operations_);
   sequence_ = std::make_unique<DiagnosisSequence>(
       DiagnosisServices{config_, state_, operations_, *timers_, watcher_, settings_, prompts_});
 

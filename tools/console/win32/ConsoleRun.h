@@ -18,7 +18,9 @@
 #include "platform/win32/Win32ConnectionState.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32ModuleLoader.h"
 #include "platform/win32/Win32ModuleResources.h"
+#include "platform/win32/Win32ProgramPath.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Resolver.h"
 #include "platform/win32/Win32SslCacheLibraries.h"
@@ -33,6 +35,7 @@
 #include "tools/console/ConsolePrompts.h"
 #include "tools/console/ConsoleReportSink.h"
 #include "tools/console/VerdictWatcher.h"
+#include "usbkey/UsbKeyBindings.h"
 
 namespace tessaly::win32 {
 
@@ -94,6 +97,8 @@ class ConsoleRun {
                                                wholeFiles_, resolver_, internet_, connection_,
                                                zones_, sslCache_, certificateStores_,
                                                resources_}};
+  Win32ModuleLoader modules_;
+  UsbKeyBindings usbKeys_{{config_, settings_, watcher_, modules_, clock_, ModuleFilePath()}};
   unique_hwnd window_;
   std::unique_ptr<WindowTimerService> timers_;
   std::unique_ptr<DiagnosisSequence> sequence_;
