@@ -109,6 +109,10 @@ fi
 
 # ---- layer 2: Windows -----------------------------------------------------------------
 build win32 || true
+# The shipped 32-bit Fennick.dll exports exactly the eight adapter functions, undecorated.
+run_counted win32-fennick-exports bash tests/fennick/check-exports.sh i686-w64-mingw32-objdump \
+  build/win32/adapters/fennick/Fennick.dll CheckKeyEnv GetKeyCount GetKeySN GetCertCN \
+  GetCertNotBefore GetCertNotAfter GetPinRetryTimes DefaultPINFlg
 if build win64; then
   note "prepare a fresh Wine prefix"
   WINEPREFIX=$(mktemp -d)

@@ -7,9 +7,8 @@
 
 #include "diagnosis/ItemState.h"
 #include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/RecordingPageSink.h"
 #include "tests/fakes/ScriptedKeyAdapter.h"
+#include "tests/usbkey/KeyPanelTranscript.h"
 #include "usbkey/CUSBKey.h"
 #include "usbkey/UsbKeyBindings.h"
 
@@ -20,21 +19,6 @@ const std::u16string kProgram = u"C:\\Program Files\\Quaymark\\Tessaly.exe";
 const std::u16string kFennick = u"C:\\Program Files\\Quaymark\\Fennick.dll";
 const std::u16string kRavelin = u"C:\\Program Files\\Quaymark\\Ravelin.dll";
 const std::u16string kRavelinBluetooth = u"C:\\Program Files\\Quaymark\\Ravelin_.dll";
-
-PageCall Row(std::int32_t item, std::int32_t value) { return PageCall::SetState(804, item, value); }
-PageCall Row(std::int32_t item, std::u16string_view text) {
-  return PageCall::SetState(804, item, text);
-}
-
-// What every probe run starts with: rows 2 to 12 blanked.
-std::vector<PageCall> Blanked(std::vector<PageCall> then = {}) {
-  std::vector<PageCall> calls;
-  for (std::int32_t item = 2; item <= 12; ++item) {
-    calls.push_back(PageCall::ClearState(804, item));
-  }
-  calls.insert(calls.end(), then.begin(), then.end());
-  return calls;
-}
 
 // A Feitian key as Fennick reports it: one key, one certificate valid until 2016-5-20.
 ScriptedKeyAdapter OneCertificateKey() {
@@ -52,13 +36,9 @@ ScriptedKeyAdapter OneCertificateKey() {
 
 class UsbKeyProbeTest : public testing::Test {
  protected:
-  UsbKeyProbeTest()
-      : settings(registry.CreateKey(RegistryRoot::CurrentUser, kSettingsKeyPath,
-                                    RegistryAccess::ReadWrite, RegistryView::Default),
-                 clock) {
+  UsbKeyProbeTest() {
     clock.utcOffsetSeconds = 8 * 3600;
     clock.now = clock.At({2016, 4, 10, 12, 0, 0});
-    settings.WriteDword(kUserType, 5);
   }
 
   void AddDriver(std::string className, std::uint32_t state = kItemStateCurrent) {
@@ -73,7 +53,7 @@ class UsbKeyProbeTest : public testing::Test {
 
   FakeRegistry registry;
   FakeClock clock;
-  Settings settings;
+  Settings settings = SettingsWithUserType(registry, clock, 5);
   CheckConfig config;
   RecordingPageSink page;
   FakeModuleLoader loader;
