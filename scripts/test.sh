@@ -129,7 +129,8 @@ if build win64; then
   rm -rf "$WINEPREFIX"
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \
-    bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe
+    bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe \
+    build/win64/adapters/fennick/Fennick.dll build/win64/tests/QUAYMARKAUDIOPASS3000.dll
 fi
 
 # ---- layer 3: the page in a real browser ----------------------------------------------

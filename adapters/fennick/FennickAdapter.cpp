@@ -240,10 +240,10 @@ bool FennickAdapter::WalkCertificates(CK_SLOT_ID slot, const CertificateVisitor&
   CK_OBJECT_CLASS certificateClass = CKO_CERTIFICATE;
   CK_BBOOL onToken = CK_TRUE;
   std::array<CK_ATTRIBUTE, 2> searchTemplate{
-      CK_ATTRIBUTE{CKA_CLASS, &certificateClass, sizeof(certificateClass)},
-      CK_ATTRIBUTE{CKA_TOKEN, &onToken, sizeof(onToken)}};
-  if (functions.C_FindObjectsInit(session, searchTemplate.data(), searchTemplate.size()) !=
-      CKR_OK) {
+      CK_ATTRIBUTE{CKA_CLASS, &certificateClass, CK_ULONG{sizeof(certificateClass)}},
+      CK_ATTRIBUTE{CKA_TOKEN, &onToken, CK_ULONG{sizeof(onToken)}}};
+  if (functions.C_FindObjectsInit(session, searchTemplate.data(),
+                                  static_cast<CK_ULONG>(searchTemplate.size())) != CKR_OK) {
     Trace("C_FindObjectsInit failed");
     return false;
   }

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32CertificateDecoder.h"
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32/CertificateHandles.h"

@@ -24,7 +24,7 @@ const ScriptedPkcs11::Token* TokenIn(CK_SLOT_ID slot) {
 // A session handle names its slot; an object handle is a certificate's position + 1.
 struct Session {
   CK_SLOT_ID slot = 0;
-  std::size_t next = 0;
+  CK_OBJECT_HANDLE next = 0;
 };
 std::map<CK_SESSION_HANDLE, Session> sessions;
 CK_SESSION_HANDLE nextSession = 1;
@@ -35,7 +35,7 @@ CK_RV GetSlotList(CK_BBOOL present, CK_SLOT_ID* list, CK_ULONG* count) {
   if (Fails(list == nullptr ? "C_GetSlotList" : "C_GetSlotList 2") || present != CK_TRUE) {
     return CKR_GENERAL_ERROR;
   }
-  const CK_ULONG tokens = active->tokens.size();
+  const auto tokens = static_cast<CK_ULONG>(active->tokens.size());
   if (list == nullptr) {
     *count = active->reportedSlotCount != ~CK_ULONG{0} ? active->reportedSlotCount : tokens;
     return CKR_OK;
@@ -137,7 +137,7 @@ CK_RV GetAttributeValue(CK_SESSION_HANDLE session, CK_OBJECT_HANDLE object,
     }
     std::memcpy(attributes->pValue, value.data(), value.size());
   }
-  attributes->ulValueLen = value.size();
+  attributes->ulValueLen = static_cast<CK_ULONG>(value.size());
   return CKR_OK;
 }
 

@@ -14,6 +14,7 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /wydown/ocx/item_L.xml   200, a check-item document for 32-bit Windows
   /wydown/ocx/item64_L.xml 200, a check-item document for 64-bit Windows
   /console/item.xml        200, the document of the console front end's end-to-end test
+  /console/feitian.xml     200, the same with a driver item of the Feitian key probe
   /counter                 200, a number that grows with every request, marked cacheable
   /echo/user-agent         200, the User-Agent header of the request
   /probe/TOKEN             200, counts a hit for TOKEN
@@ -67,6 +68,15 @@ def console_document(server):
         '  <config type="trust"><entry>https://ebank.quaymark.example</entry></config>\n'
         '</checkitems>\n' % (server, server)
     ).encode("utf-8")
+
+
+def feitian_console_document(server):
+    """The console document with a driver item whose key the Feitian probe reads."""
+    return console_document(server).replace(
+        b"</checkitems>",
+        '  <item name="飞天蓝牙Key驱动" type="driver" class="CFeitianUSBKey"/>\n'
+        "</checkitems>".encode("utf-8"),
+    )
 
 
 NOT_CONFIG_PAGE = (
@@ -156,6 +166,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/console/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             self.send_body(200, console_document(server), "text/xml")
+        elif path == "/console/feitian.xml":
+            server = "http://127.0.0.1:%d" % self.server.server_address[1]
+            self.send_body(200, feitian_console_document(server), "text/xml")
         elif path == "/counter":
             number = str(COUNTERS.next_request()).encode()
             self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})

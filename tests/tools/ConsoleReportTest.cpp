@@ -72,7 +72,7 @@ TEST(ConsoleReportSink, NothingTheProgramSendsIsHidden) {
             "[ 6] DNS设置: 7\n"
             "组件 3: 未安装(可安装), 已被浏览器禁用, 未插入USBKey\n"
             "组件 1: 需要更新(可安装)\n"
-            "USBKey 2: WD1234\n"
+            "USBKey序列号: WD1234\n"
             "setState(77, 1, x)\n"
             "clearState(2, 4)\n"
             "setTab(key, 1, 3)\n"
