@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -24,7 +23,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   if (!file) {
     return std::nullopt;
   }
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
 }
 
 void LoadTokens() {
