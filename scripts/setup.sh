@@ -17,6 +17,7 @@ packages=(
   openssl hyperfine
   chromium fonts-noto-cjk
   xvfb xauth
+  libp11-kit-dev softhsm2 opensc
 )
 
 missing_packages() {

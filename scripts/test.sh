@@ -96,6 +96,7 @@ printf '<config type="host"><entry>x</entry></config>' >"$bad_document"
 if build native; then
   run_gtest native-xml build/native/tests/tessaly_xml_tests
   run_gtest native-core build/native/tests/tessaly_tests
+  run_gtest native-fennick-softhsm build/native/tests/fennick_softhsm_tests
   expect_status native-itemcheck-default 0 build/native/tools/itemcheck/itemcheck
   expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
   expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"
@@ -116,6 +117,10 @@ if build win32 --target tessaly_shipped; then
   run_counted xp-shipped-files python3 scripts/check-shipped-files.py build/win32/shipped-files.txt
 fi
 run_counted xp-shipped-check bash tests/xp/run-shipped-check-tests.sh
+# The shipped 32-bit Fennick.dll exports exactly the eight adapter functions, undecorated.
+run_counted win32-fennick-exports bash tests/fennick/check-exports.sh i686-w64-mingw32-objdump \
+  build/win32/adapters/fennick/Fennick.dll CheckKeyEnv GetKeyCount GetKeySN GetCertCN \
+  GetCertNotBefore GetCertNotAfter GetPinRetryTimes DefaultPINFlg
 if build win64; then
   note "prepare a fresh Wine prefix"
   WINEPREFIX=$(mktemp -d)
@@ -134,7 +139,8 @@ if build win64; then
   rm -rf "$WINEPREFIX"
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \
-    bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe
+    bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe \
+    build/win64/adapters/fennick/Fennick.dll build/win64/tests/QUAYMARKAUDIOPASS3000.dll
   # The real program in real processes, on a virtual display, in a prefix of its own.
   run_counted wine-program tests/server/with-test-server.sh \
     bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \

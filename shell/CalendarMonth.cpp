@@ -19,14 +19,28 @@ void AdvanceMonth(LocalDateTime& date) {
 
 }  // namespace
 
+LocalDateTime NormalisedDate(const LocalDateTime& date) {
+  LocalDateTime normalised = date;
+  while (normalised.day > DaysInMonth(normalised.year, normalised.month)) {
+    normalised.day -= DaysInMonth(normalised.year, normalised.month);
+    AdvanceMonth(normalised);
+  }
+  return normalised;
+}
+
 LocalDateTime OneMonthLater(const LocalDateTime& start) {
   LocalDateTime next = start;
   AdvanceMonth(next);
-  while (next.day > DaysInMonth(next.year, next.month)) {
-    next.day -= DaysInMonth(next.year, next.month);
-    AdvanceMonth(next);
+  return NormalisedDate(next);
+}
+
+LocalDateTime OneMonthEarlier(const LocalDateTime& start) {
+  LocalDateTime previous = start;
+  if (--previous.month < 1) {
+    previous.month = 12;
+    --previous.year;
   }
-  return next;
+  return NormalisedDate(previous);
 }
 
 }  // namespace tessaly

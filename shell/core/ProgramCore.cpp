@@ -38,6 +38,8 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
       autostart_(platform.registry, platform.logonTasks,
                  IsVistaOrLater(platform.systemFacts.VersionFacts()), platform.programPath),
       settingsMethods_(settings_, autostart_, state_, sequence_, operations_, host.page),
+      usbKeys_({config_, settings_, host.page, platform.modules, platform.clock,
+                platform.programPath}),
       components_(diagnosis_,
                   ComponentPlatform{platform.registry, platform.codePages,
                                     platform.wideEnvironment, platform.paths,
@@ -47,6 +49,7 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
                                   platform.codePages, platform.launcher}) {
   checks_.BindTo(operations_);
   components_.BindTo(operations_);
+  usbKeys_.BindTo(operations_);
 }
 
 ProgramCore::~ProgramCore() {

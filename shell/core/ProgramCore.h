@@ -24,6 +24,7 @@
 #include "platform/InternetSession.h"
 #include "platform/LinkOpener.h"
 #include "platform/LogonTasks.h"
+#include "platform/ModuleLoader.h"
 #include "platform/ModuleResources.h"
 #include "platform/PathProbe.h"
 #include "platform/ProcessLauncher.h"
@@ -44,6 +45,7 @@
 #include "shell/Settings.h"
 #include "shell/core/SettingsPageMethods.h"
 #include "shell/ShellOperations.h"
+#include "usbkey/UsbKeyBindings.h"
 
 namespace tessaly {
 
@@ -75,6 +77,8 @@ struct ProgramPlatform {
   const FileWriter& fileWriter;
   const UsbDriver& usb;
   ProcessLauncher& launcher;
+  // Loads the key adapters the USB-key probe binds.
+  const ModuleLoader& modules;
   // The program file's full path, and its name without extension, which names the key of
   // the administrator's document override.
   std::u16string programPath;
@@ -160,6 +164,7 @@ class ProgramCore final : public ExternalMethodTarget {
   DiagnosisSequence sequence_;
   Autostart autostart_;
   SettingsPageMethods settingsMethods_;
+  UsbKeyBindings usbKeys_;
   std::thread configWorker_;
   // Last: its install worker ends first, while everything the worker uses is still there.
   ComponentBindings components_;

@@ -8,6 +8,7 @@
 #include "platform/win32/Win32CodePages.h"
 #include "platform/win32/Win32ComponentServices.h"
 #include "platform/win32/Win32ConnectionState.h"
+#include "platform/win32/Win32ModuleLoader.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LinkOpener.h"
@@ -57,6 +58,7 @@ class Win32ProgramServices {
   Win32LogonTasks logonTasks_;
   Win32LinkOpener links_;
   Win32ComponentServices components_;
+  Win32ModuleLoader modules_;
   std::u16string applicationName_;
 };
 

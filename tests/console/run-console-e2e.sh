@@ -4,7 +4,10 @@
 # redirection planted, it runs a whole diagnosis and then one with --fix (the repairs and
 # installs of "一键设置"; this document has no component items), and
 # compares each run's page transcript, whole, with the expected one.
-#   usage: tests/server/with-test-server.sh tests/console/run-console-e2e.sh CONSOLE_EXE
+# Given Fennick.dll and the stand-in of Feitian's PKCS#11 library, it then runs a diagnosis
+# for a user of Feitian keys, with both beside the program and one key on the stand-in.
+#   usage: tests/server/with-test-server.sh tests/console/run-console-e2e.sh CONSOLE_EXE \
+#            [FENNICK_DLL STANDIN_DLL]
 # Ends with "N passed, N failed".
 set -uo pipefail
 
@@ -65,6 +68,29 @@ if [ "${hits:-0}" -ge 2 ]; then
   pass "the service check reached the test server ($hits probes)"
 else
   fail "the service check reached the test server ${hits:-0} times, expected at least 2"
+fi
+
+if [ $# -ge 3 ]; then
+  program="$work/program"
+  mkdir -p "$program"
+  cp "$console" "$2" "$3" "$program/"
+  bash "$here/../fennick/make-test-certificates.sh" "$work/certificates" >/dev/null
+  printf 'token FT00000000000001 0 6\ncertificate Z:%s\n' \
+    "$(echo "$work/certificates/zhaolei.der" | tr / '\\')" >"$work/tokens.txt"
+  export TESSALY_STANDIN_TOKENS="Z:$(echo "$work/tokens.txt" | tr / '\\')"
+  "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+    /d "$TESSALY_TEST_SERVER/console/feitian.xml" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Brimvane\Orvendel\Quaymark' /v UserType /t REG_DWORD \
+    /d 5 /f >/dev/null 2>&1
+  console="$program/$(basename "$console")"
+  run_and_compare feitian expected-feitian.jsonl
+  for row in "USBKey序列号: FT00000000000001" "证书数量: 1张" "证书1状态: 正常"; do
+    if grep -qF "$row" "$work/feitian.txt"; then
+      pass "feitian: the report shows \"$row\""
+    else
+      fail "feitian: the report lacks \"$row\""
+    fi
+  done
 fi
 
 echo "$passed passed, $failed failed"

@@ -42,5 +42,20 @@ INSTANTIATE_TEST_SUITE_P(
         MonthCase{{2100, 1, 31, 0, 0, 0}, {2100, 3, 3, 0, 0, 0}},         // century: no leap day
         MonthCase{{2000, 1, 31, 0, 0, 0}, {2000, 3, 2, 0, 0, 0}}));       // 400 years: leap day
 
+TEST(OneMonthEarlierTest, CarriesMissingDaysOverLikeMktime) {
+  struct Case {
+    LocalDateTime start;
+    LocalDateTime expected;
+  };
+  for (const Case& c : {Case{{2016, 5, 20}, {2016, 4, 20}}, Case{{2016, 1, 15}, {2015, 12, 15}},
+                        Case{{2016, 3, 31}, {2016, 3, 2}}, Case{{2015, 3, 31}, {2015, 3, 3}},
+                        Case{{2016, 12, 31}, {2016, 12, 1}}, Case{{2016, 7, 31}, {2016, 7, 1}}}) {
+    EXPECT_EQ(OneMonthEarlier(c.start), c.expected) << c.start.year << "-" << c.start.month
+                                                    << "-" << c.start.day;
+  }
+  EXPECT_EQ(NormalisedDate({2016, 4, 31}), (LocalDateTime{2016, 5, 1}));
+  EXPECT_EQ(NormalisedDate({2016, 2, 29}), (LocalDateTime{2016, 2, 29}));
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
+#include "tests/fakes/FakeModuleLoader.h"
 #include "tests/fakes/FakeModuleResources.h"
 #include "tests/fakes/FakeProcessLauncher.h"
 #include "tests/fakes/FakeRegistry.h"
@@ -177,6 +178,7 @@ class ProgramCoreTest : public testing::Test {
   FakeFileStore fileStore;
   FakeUsbDriver usb;
   FakeProcessLauncher launcher;
+  FakeModuleLoader modules;
   FakeTimerService timers;
   LoggingPage page{log};
   FakeScriptedPrompts prompts;
@@ -186,7 +188,7 @@ class ProgramCoreTest : public testing::Test {
                       fakes.systemFacts, resources, connection, internet, random,
                       wideEnvironment, files, resolver, zones, sslCache, certificateStores,
                       tasks, links, fileView, fileView, fileView, fileStore, fileStore, usb,
-                      launcher, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
+                      launcher, modules, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
       ProgramHost{timers, page, prompts, window}};
 };
 

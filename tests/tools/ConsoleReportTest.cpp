@@ -76,7 +76,7 @@ TEST(ConsoleReportSink, NothingTheProgramSendsIsHidden) {
             "组件 1: 有更新 [升级]\n"
             "组件 2: 已安装, 版本 \"1.0.0.3\"\n"
             "组件 4: 版本 \"\"\n"
-            "USBKey 2: WD1234\n"
+            "USBKey序列号: WD1234\n"
             "setState(77, 1, x)\n"
             "clearState(2, 4)\n"
             "setTab(key, 1, 3)\n"

@@ -7,6 +7,7 @@
 #include "diagnosis/ItemState.h"
 #include "diagnosis/PageCodes.h"
 #include "platform/portable/Utf8Codec.h"
+#include "tools/console/KeyPanelText.h"
 
 namespace tessaly {
 namespace {
@@ -177,7 +178,7 @@ void ConsoleReportSink::setState(std::int32_t category, std::int32_t item,
       }
       return;
     case kCategoryUsbKey:
-      WriteLine("USBKey " + std::to_string(item) + ": " + ValueText(value));
+      WriteLine(DescribeKeyPanelRow(item, value));
       return;
     default:
       break;

@@ -1,0 +1,80 @@
+// The exports of Fennick.dll. Their names come from Fennick.def, undecorated also where
+// the callee-cleans convention decorates them (32-bit Windows).
+
+#include <cstdint>
+#include <type_traits>
+
+#include "adapters/fennick/FennickAdapter.h"
+#include "adapters/keyadapter/KeyAdapter.h"
+#include "platform/win32/Win32CertificateDecoder.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32DebugOutput.h"
+#include "platform/win32/Win32ModuleLoader.h"
+
+namespace tessaly::fennick {
+namespace {
+
+// Everything behind the exports, created by the first call of any export and destroyed
+// when the library is unloaded or the process ends.
+struct FennickProcess {
+  win32::Win32ModuleLoader modules;
+  win32::Win32CertificateDecoder certificates;
+  win32::Win32Clock clock;
+  win32::Win32DebugOutput trace;
+  Pkcs11Layer layer{modules, kFeitianPkcs11Library};
+  FennickAdapter adapter{layer, certificates, clock, trace};
+};
+
+FennickAdapter& Fennick() {
+  static FennickProcess process;
+  return process.adapter;
+}
+
+}  // namespace
+}  // namespace tessaly::fennick
+
+using tessaly::fennick::Fennick;
+
+extern "C" {
+
+std::int32_t TESSALY_ADAPTER_CALL CheckKeyEnv(std::int32_t* code) {
+  return Fennick().CheckKeyEnv(code);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL GetKeyCount(std::int32_t* count) {
+  return Fennick().GetKeyCount(count);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL GetKeySN(char* serials) { return Fennick().GetKeySN(serials); }
+
+std::int32_t TESSALY_ADAPTER_CALL GetCertCN(const char* serial, char* names) {
+  return Fennick().GetCertCN(serial, names);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL GetCertNotBefore(const char* name, char* date) {
+  return Fennick().GetCertNotBefore(name, date);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL GetCertNotAfter(const char* name, char* date) {
+  return Fennick().GetCertNotAfter(name, date);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL GetPinRetryTimes(const char* serial) {
+  return Fennick().GetPinRetryTimes(serial);
+}
+
+std::int32_t TESSALY_ADAPTER_CALL DefaultPINFlg(const char* serial) {
+  return Fennick().DefaultPINFlg(serial);
+}
+
+}  // extern "C"
+
+// The exports have exactly the types Tessaly binds them through.
+static_assert(std::is_same_v<decltype(&CheckKeyEnv), CheckKeyEnvFn>);
+static_assert(std::is_same_v<decltype(&GetKeyCount), GetKeyCountFn>);
+static_assert(std::is_same_v<decltype(&GetKeySN), GetKeySNFn>);
+static_assert(std::is_same_v<decltype(&GetCertCN), GetCertCNFn>);
+static_assert(std::is_same_v<decltype(&GetCertNotBefore), GetCertNotBeforeFn>);
+static_assert(std::is_same_v<decltype(&GetCertNotAfter), GetCertNotAfterFn>);
+static_assert(std::is_same_v<decltype(&GetPinRetryTimes), GetPinRetryTimesFn>);
+static_assert(std::is_same_v<decltype(&DefaultPINFlg), DefaultPINFlgFn>);
