@@ -94,6 +94,10 @@ printf '<config type="host"><entry>x</entry></config>' >"$bad_document"
 if build native; then
   run_gtest native-xml build/native/tests/tessaly_xml_tests
   run_gtest native-core build/native/tests/tessaly_tests
+  run_gtest native-ravelin build/native/tests/tessaly_ravelin_tests
+  # Ravelin's external-authentication key against an independent computation.
+  run_counted ravelin-key-derivation python3 tests/ravelin/derive-external-auth-key-check.py \
+    build/native/tests/print_external_auth_key adapters/ravelin/standin/issuer-constants.txt
   expect_status native-itemcheck-default 0 build/native/tools/itemcheck/itemcheck
   expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
   expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"
@@ -104,10 +108,15 @@ if build native-sanitize; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   run_gtest sanitized-xml build/native-sanitize/tests/tessaly_xml_tests
   run_gtest sanitized-core build/native-sanitize/tests/tessaly_tests
+  run_gtest sanitized-ravelin build/native-sanitize/tests/tessaly_ravelin_tests
 fi
 
 # ---- layer 2: Windows -----------------------------------------------------------------
-build win32 || true
+if build win32; then
+  # The shipped 32-bit key adapters export exactly the contract's undecorated names.
+  run_counted win32-ravelin-exports bash tests/ravelin/check-exports.sh i686-w64-mingw32-objdump \
+    build/win32/adapters/ravelin/Ravelin.dll build/win32/adapters/ravelin/Ravelin_.dll
+fi
 if build win64; then
   note "prepare a fresh Wine prefix"
   WINEPREFIX=$(mktemp -d)
@@ -120,6 +129,7 @@ if build win64; then
   expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
   expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
   expect_status wine-console-usage 2 "$wine" build/win64/tools/console/TessalyConsole.exe --bogus
+  run_gtest wine-ravelin "$wine" build/win64/adapters/ravelin/ravelin_library_tests.exe
   /usr/lib/wine/wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   # The console front end end to end, in a prefix of its own.

@@ -1,6 +1,7 @@
 #include "adapters/ravelin/MiddlewareInstallation.h"
 
-#include <array>
+#include "adapters/ravelin/InstalledMiddlewareFiles.h"
+
 #include <cstring>
 #include <span>
 
@@ -8,25 +9,8 @@ namespace tessaly::ravelin {
 namespace {
 
 constexpr std::string_view kProviderKey = "SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\";
-constexpr std::string_view kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-    "{3E6D3420-F90D-480C-B794-D7EFC6B458E7}";
 constexpr std::string_view kWatchSafeSection = "WatchSAFE3.2";
 constexpr const char* kVersionThreshold = "3.3.8";
-
-// The middleware folder's files, then the one file in the system directory itself.
-constexpr std::array<std::string_view, 18> kThirtyTwoBitFolderFiles{
-    "clrcert.exe",  "TokenMgr.dll",   "hodll.dll",           "WatchSafe.ini",
-    "WDAlg.dll",    "WDCSP03.dll",    "wdcspui.dll",         "WDEvent.dll",
-    "wdkmgr.dll",   "wdpkcs.dll",     "wdsafe3.dll",         "wdsafe3.sig",
-    "Protectini.ini", "WDCertQUAYMARK34.exe", "WDMoniQUAYMARK34.exe",
-    "Language\\L0C04Res.dll", "Language\\L0409Res.dll", "Language\\L0804Res.dll"};
-constexpr std::array<std::string_view, 14> kNativeFolderFiles{
-    "TokenMgr.dll", "hodll.dll",   "WatchSafe.ini", "WDAlg.dll",   "WDCSP03.dll",
-    "wdcspui.dll",  "wdkmgr.dll",  "wdpkcs.dll",    "wdsafe3.dll", "wdsafe3.sig",
-    "Protectini.ini", "Language\\L0C04Res.dll", "Language\\L0409Res.dll",
-    "Language\\L0804Res.dll"};
-constexpr std::string_view kSystemDirectoryFile = "WDP11_ND_v33.dll";
 
 }  // namespace
 
@@ -66,8 +50,7 @@ bool MiddlewareInstallation::AllFilesExist(FileView view) const {
   if (systemDirectory.empty()) {
     return false;
   }
-  const std::string folder =
-      systemDirectory + "\\Watchdata\\" + std::string(kProviderName) + "\\";
+  const std::string folder = systemDirectory + std::string(kMiddlewareFolder);
   const std::span<const std::string_view> files =
       view == FileView::Native ? std::span<const std::string_view>(kNativeFolderFiles)
                                : std::span<const std::string_view>(kThirtyTwoBitFolderFiles);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "adapters/ravelin/InstalledMiddlewareFiles.h"
+
 namespace tessaly::ravelin {
 
 std::vector<std::uint8_t> FakeDer(const std::string& content) {
@@ -63,21 +65,14 @@ std::string PlantedMiddleware::ReadIniValue(const std::string& file, std::string
 }
 
 void PlantedMiddleware::InstallComplete(const std::string& version) {
-  registry[{"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-            "{3E6D3420-F90D-480C-B794-D7EFC6B458E7}",
-            "DisplayVersion", native64}] = version;
-  const std::string folder32 = "C:\\Windows\\SysWOW64\\Watchdata\\Watchdata CSP v3.3\\";
-  const std::string folder64 = "C:\\Windows\\System32\\Watchdata\\Watchdata CSP v3.3\\";
-  for (const char* file :
-       {"clrcert.exe", "TokenMgr.dll", "hodll.dll", "WatchSafe.ini", "WDAlg.dll", "WDCSP03.dll",
-        "wdcspui.dll", "WDEvent.dll", "wdkmgr.dll", "wdpkcs.dll", "wdsafe3.dll", "wdsafe3.sig",
-        "Protectini.ini", "WDCertQUAYMARK34.exe", "WDMoniQUAYMARK34.exe", "Language\\L0C04Res.dll",
-        "Language\\L0409Res.dll", "Language\\L0804Res.dll"}) {
-    files.insert({folder32 + file, FileView::ThirtyTwoBit});
-    files.insert({folder64 + file, FileView::Native});
+  registry[{std::string(kUninstallKey), "DisplayVersion", native64}] = version;
+  for (const auto& [directory, view] : {std::pair{SystemDirectory(FileView::ThirtyTwoBit), FileView::ThirtyTwoBit},
+                                        std::pair{SystemDirectory(FileView::Native), FileView::Native}}) {
+    for (const std::string_view file : kThirtyTwoBitFolderFiles) {
+      files.insert({directory + std::string(kMiddlewareFolder) + std::string(file), view});
+    }
+    files.insert({directory + "\\" + std::string(kSystemDirectoryFile), view});
   }
-  files.insert({"C:\\Windows\\SysWOW64\\WDP11_ND_v33.dll", FileView::ThirtyTwoBit});
-  files.insert({"C:\\Windows\\System32\\WDP11_ND_v33.dll", FileView::Native});
 }
 
 }  // namespace tessaly::ravelin

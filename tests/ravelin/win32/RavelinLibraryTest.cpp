@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "adapters/keyadapter/KeyAdapter.h"
+#include "adapters/ravelin/InstalledMiddlewareFiles.h"
 #include "tests/ravelin/win32/StandInCertificates.h"
 
 namespace tessaly::ravelin::testing {
@@ -297,6 +298,87 @@ TEST_F(RavelinLibraryTest, AMissingOrBrokenTokenManagerRefusesTheLoad) {
 
   // Afterwards the library loads again.
   EXPECT_NE(Load(), nullptr);
+}
+
+// A Watchdata installation planted into this Windows: the uninstall entry in the registry
+// view of 32-bit programs, the files in the 32-bit and the native system directory. Removed
+// again at the end.
+class PlantedInstallation {
+ public:
+  explicit PlantedInstallation(const char* version) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr);
+    RegSetValueExA(key, "DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>(std::strlen(version) + 1));
+    RegCloseKey(key);
+    for (const std::string& directory : Directories()) {
+      const std::string folder = directory + std::string(kMiddlewareFolder);
+      CreateDirectoryA((directory + "\\Watchdata").c_str(), nullptr);
+      CreateDirectoryA(folder.c_str(), nullptr);
+      CreateDirectoryA((folder + "Language").c_str(), nullptr);
+      for (const std::string_view file : kThirtyTwoBitFolderFiles) {
+        Plant(folder + std::string(file));
+      }
+      Plant(directory + "\\" + std::string(kSystemDirectoryFile));
+    }
+  }
+  ~PlantedInstallation() {
+    for (const std::string& file : planted_) {
+      DeleteFileA(file.c_str());
+    }
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_32KEY, 0);
+  }
+  static std::vector<std::string> Directories() {
+    char wow64[MAX_PATH] = {};
+    char native[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow64, MAX_PATH);
+    GetSystemDirectoryA(native, MAX_PATH);
+    return {wow64, native};
+  }
+
+ private:
+  void Plant(const std::string& path) {
+    std::ofstream(path) << "planted";
+    planted_.push_back(path);
+  }
+  std::vector<std::string> planted_;
+};
+
+TEST_F(RavelinLibraryTest, TheInstalledMiddlewareIsCheckedInBothViews) {
+  const std::string name = std::string(kSerial) + "@Alice";
+  WriteKeys(Key(kSerial, 1, "container c\n" + CertificateLine(name, 86400L * 30)));
+  ASSERT_NE(Load(), nullptr);
+  std::int32_t code = -1;
+  char version[ka::kSoftwareVersionBytes] = {};
+  {
+    const PlantedInstallation installed("3.3.9.1025");
+    EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ravelin.getSoftwareVersion(version), 1);
+    EXPECT_STREQ(version, "3.3.9.1025");
+
+    // Present only in the 32-bit system directory: incomplete on 64-bit Windows.
+    const std::string nativeFile =
+        PlantedInstallation::Directories()[1] + "\\" + std::string(kSystemDirectoryFile);
+    ASSERT_TRUE(DeleteFileA(nativeFile.c_str()));
+    EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+    EXPECT_EQ(code, 1);
+  }
+  // An uninstall entry in the native registry view only is not the 32-bit middleware's.
+  const PlantedInstallation installed("3.3.9.1025");
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_32KEY, 0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "RealVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>("9.9"), 4);
+  RegCloseKey(key);
+  EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(ravelin.getSoftwareVersion(version), 1);
+  EXPECT_STREQ(version, "");
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_64KEY, 0);
 }
 
 // Starts this program again to hold the key lock: "hold" releases it after a while,
