@@ -5,6 +5,7 @@
 #include "adapters/keyadapter/KeyAdapter.h"
 #include "adapters/ravelin/RavelinAdapter.h"
 #include "adapters/ravelin/win32/RavelinLibrary.h"
+#include "adapters/ravelin/win32/Win32CertificateRequest.h"
 
 using tessaly::ravelin::RavelinAdapter;
 using tessaly::ravelin::win32::WithAdapter;
@@ -51,10 +52,13 @@ std::int32_t TESSALY_ADAPTER_CALL GetSoftwareVersion(char* version) {
   return WithAdapter(kFailure, [&](RavelinAdapter& a) { return a.GetSoftwareVersion(version); });
 }
 
-// Certificate requests onto the key are not built yet: both answer failure.
-std::int32_t TESSALY_ADAPTER_CALL GetX509ReqData(const char*, std::int32_t, char*, std::int32_t*) {
-  return kFailure;
+// Through the Watchdata provider, without the token manager or the key lock.
+std::int32_t TESSALY_ADAPTER_CALL GetX509ReqData(const char* subject, std::int32_t keyType,
+                                                 char* out, std::int32_t* outLength) {
+  return tessaly::ravelin::win32::MakeCertificateRequest(subject, keyType, out, outLength);
 }
-std::int32_t TESSALY_ADAPTER_CALL ImportCertData(const char*, std::int32_t) { return kFailure; }
+std::int32_t TESSALY_ADAPTER_CALL ImportCertData(const char* certificate, std::int32_t length) {
+  return tessaly::ravelin::win32::StoreIssuedCertificate(certificate, length);
+}
 
 }  // extern "C"
