@@ -104,6 +104,9 @@ if build native; then
 fi
 # How the build obtains the root certificates (stand-ins, thumbprints, release refusal).
 run_counted certificate-build cmake -DSOURCE_DIR="$root" -P tests/certificates/RootCertificateBuildTest.cmake
+# What Ravelin's build takes as key constants and carried middleware, and what a release refuses.
+run_counted ravelin-release-build cmake -DSOURCE_DIR="$root" -DWORK_DIR="$log_dir/ravelin-release-build" \
+  -P tests/ravelin/RavelinReleaseBuildTest.cmake
 if build native-sanitize; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   run_gtest sanitized-xml build/native-sanitize/tests/tessaly_xml_tests
