@@ -132,6 +132,7 @@ if build win64; then
   expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
   expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
   expect_status wine-console-usage 2 "$wine" build/win64/tools/console/TessalyConsole.exe --bogus
+  run_gtest wine-ravelin-core "$wine" build/win64/tests/tessaly_ravelin_tests.exe
   run_gtest wine-ravelin "$wine" build/win64/adapters/ravelin/ravelin_library_tests.exe
   /usr/lib/wine/wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"

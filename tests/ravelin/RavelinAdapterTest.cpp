@@ -197,6 +197,24 @@ TEST_F(RavelinAdapterTest, NamesThatWouldOverflowTheCallersBufferFailInsteadOfWr
   EXPECT_TRUE(out.GuardIntact());
 }
 
+TEST_F(RavelinAdapterTest, TheWalkStopsAfter64ContainersAndCutsUnterminatedNames) {
+  // A container name that fills the whole buffer without a terminator is cut to 127 bytes,
+  // which is how the token manager finds it again.
+  std::string containers = "container " + std::string(200, 'n') + "\n" + Certificate("alice");
+  for (int i = 1; i < 70; ++i) {
+    containers += "container c" + std::to_string(i) + "\n" + Certificate("bob");
+  }
+  Keys(KeyText(kSerial, 1, containers));
+  GuardedBuffer<2048> out;
+  ASSERT_EQ(adapter.GetCertCN(kSerial, out.data()), 1);
+  std::size_t names = 0;
+  for (const char* name = out.data(); *name != '\0'; name += std::strlen(name) + 1) {
+    EXPECT_EQ(std::string(name), std::string(kSerial) + (names == 0 ? "@Alice" : "@Bob"));
+    ++names;
+  }
+  EXPECT_EQ(names, 64u);
+}
+
 TEST_F(RavelinAdapterTest, ACertificateLongerThanItsBufferIsNoCertificate) {
   Keys(KeyText(kSerial, 1, "container c\ncertificate signature " + Hex(FakeDer("alice")) +
                                 " reported-length 5000\n" + Certificate("bob", "exchange")));

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "adapters/ravelin/KeyMessages.h"
 
 namespace tessaly::ravelin::win32 {
