@@ -97,16 +97,24 @@ if build native; then
   run_gtest native-xml build/native/tests/tessaly_xml_tests
   run_gtest native-core build/native/tests/tessaly_tests
   run_gtest native-fennick-softhsm build/native/tests/fennick_softhsm_tests
+  run_gtest native-ravelin build/native/tests/tessaly_ravelin_tests
+  # Ravelin's external-authentication key against an independent computation.
+  run_counted ravelin-key-derivation python3 tests/ravelin/derive-external-auth-key-check.py \
+    build/native/tests/print_external_auth_key adapters/ravelin/standin/issuer-constants.txt
   expect_status native-itemcheck-default 0 build/native/tools/itemcheck/itemcheck
   expect_status native-itemcheck-json 0 build/native/tools/itemcheck/itemcheck --json
   expect_status native-itemcheck-rejects 1 build/native/tools/itemcheck/itemcheck "$bad_document"
 fi
 # How the build obtains the root certificates (stand-ins, thumbprints, release refusal).
 run_counted certificate-build cmake -DSOURCE_DIR="$root" -P tests/certificates/RootCertificateBuildTest.cmake
+# What Ravelin's build takes as key constants and carried middleware, and what a release refuses.
+run_counted ravelin-release-build cmake -DSOURCE_DIR="$root" -DWORK_DIR="$log_dir/ravelin-release-build" \
+  -P tests/ravelin/RavelinReleaseBuildTest.cmake
 if build native-sanitize; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   run_gtest sanitized-xml build/native-sanitize/tests/tessaly_xml_tests
   run_gtest sanitized-core build/native-sanitize/tests/tessaly_tests
+  run_gtest sanitized-ravelin build/native-sanitize/tests/tessaly_ravelin_tests
 fi
 
 # ---- layer 2: Windows -----------------------------------------------------------------
@@ -121,6 +129,9 @@ run_counted xp-shipped-check bash tests/xp/run-shipped-check-tests.sh
 run_counted win32-fennick-exports bash tests/fennick/check-exports.sh i686-w64-mingw32-objdump \
   build/win32/adapters/fennick/Fennick.dll CheckKeyEnv GetKeyCount GetKeySN GetCertCN \
   GetCertNotBefore GetCertNotAfter GetPinRetryTimes DefaultPINFlg
+# The shipped 32-bit key adapters export exactly the contract's undecorated names.
+run_counted win32-ravelin-exports bash tests/ravelin/check-exports.sh i686-w64-mingw32-objdump \
+  build/win32/adapters/ravelin/Ravelin.dll build/win32/adapters/ravelin/Ravelin_.dll
 if build win64; then
   note "prepare a fresh Wine prefix"
   WINEPREFIX=$(mktemp -d)
@@ -135,6 +146,8 @@ if build win64; then
   expect_status wine-itemcheck-default 0 "$wine" build/win64/tools/itemcheck/itemcheck.exe
   expect_status wine-itemcheck-rejects 1 "$wine" build/win64/tools/itemcheck/itemcheck.exe "$bad_document"
   expect_status wine-console-usage 2 "$wine" build/win64/tools/console/TessalyConsole.exe --bogus
+  run_gtest wine-ravelin-core "$wine" build/win64/tests/tessaly_ravelin_tests.exe
+  run_gtest wine-ravelin "$wine" build/win64/adapters/ravelin/ravelin_library_tests.exe
   /usr/lib/wine/wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"
   # The console front end end to end, in a prefix of its own.

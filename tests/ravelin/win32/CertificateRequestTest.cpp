@@ -1,0 +1,233 @@
+// GetX509ReqData and ImportCertData in Ravelin.dll, over Wine's own RSA provider registered
+// under the Watchdata provider's name (the stand-in of the provider the middleware installs).
+// OpenSSL checks every request: its signature, subject, key size and algorithm.
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/pkcs7.h>
+#include <openssl/x509.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "adapters/keyadapter/KeyAdapter.h"
+
+namespace tessaly::ravelin::testing {
+namespace {
+
+constexpr char kProviderKey[] = "SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Watchdata CSP v3.3";
+
+void RegisterStandInProvider() {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD type = PROV_RSA_FULL;
+  const DWORD signature = 0;
+  RegSetValueExA(key, "Image Path", 0, REG_SZ, reinterpret_cast<const BYTE*>("rsaenh.dll"), 11);
+  RegSetValueExA(key, "Type", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
+  RegSetValueExA(key, "SigInFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&signature), sizeof signature);
+  RegCloseKey(key);
+}
+
+// Whether the provider keeps a certificate with a key at all (Wine's refuses KP_CERTIFICATE).
+bool ProviderStoresCertificates() {
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextA(&provider, nullptr, "Watchdata CSP v3.3", PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+    return false;
+  }
+  HCRYPTKEY key = 0;
+  const BYTE bytes[4] = {0x30, 0x02, 0x05, 0x00};
+  const bool stored = CryptGenKey(provider, AT_SIGNATURE, 0x04000000, &key) &&
+                      CryptSetKeyParam(key, KP_CERTIFICATE, bytes, 0);
+  if (key != 0) {
+    CryptDestroyKey(key);
+  }
+  CryptReleaseContext(provider, 0);
+  return stored;
+}
+
+// Wine has no encoder of X509_CERT_REQUEST_TO_BE_SIGNED, so no request can be made there.
+bool PlatformEncodesRequests() {
+  CERT_REQUEST_INFO request{};
+  BYTE name[] = {0x30, 0x00};
+  request.Subject = {sizeof name, name};
+  request.SubjectPublicKeyInfo.Algorithm.pszObjId = const_cast<char*>(szOID_RSA_RSA);
+  DWORD size = 0;
+  return CryptEncodeObject(X509_ASN_ENCODING, X509_CERT_REQUEST_TO_BE_SIGNED, &request, nullptr, &size) != FALSE;
+}
+
+std::string Base64(const std::vector<unsigned char>& bytes, bool pemLines) {
+  std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
+  text.resize(static_cast<std::size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()),
+                                                       bytes.data(), static_cast<int>(bytes.size()))));
+  if (!pemLines) {
+    return text;
+  }
+  std::string pem = "-----BEGIN CERTIFICATE-----\r\n";
+  for (std::size_t i = 0; i < text.size(); i += 64) {
+    pem += text.substr(i, 64) + "\r\n";
+  }
+  return pem + "-----END CERTIFICATE-----\r\n";
+}
+
+std::vector<unsigned char> FromBase64(const std::string& text) {
+  std::vector<unsigned char> bytes(text.size());
+  const int length = EVP_DecodeBlock(bytes.data(), reinterpret_cast<const unsigned char*>(text.data()),
+                                     static_cast<int>(text.size()));
+  std::size_t size = length > 0 ? static_cast<std::size_t>(length) : 0;
+  // EVP_DecodeBlock counts the padding as zero bytes.
+  for (auto c = text.rbegin(); c != text.rend() && *c == '=' && size > 0; ++c) {
+    --size;
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+template <typename T, void (*Free)(T*)>
+struct OpenSslFree {
+  void operator()(T* object) const { Free(object); }
+};
+using Request = std::unique_ptr<X509_REQ, OpenSslFree<X509_REQ, X509_REQ_free>>;
+using Key = std::unique_ptr<EVP_PKEY, OpenSslFree<EVP_PKEY, EVP_PKEY_free>>;
+using Certificate = std::unique_ptr<X509, OpenSslFree<X509, X509_free>>;
+
+// A certificate for the key, signed by a throwaway CA, wrapped as PKCS#7 (as crl2pkcs7 does).
+std::vector<unsigned char> IssuedAsPkcs7(EVP_PKEY* subjectKey) {
+  const Key caKey(EVP_RSA_gen(1024));
+  const Certificate certificate(X509_new());
+  X509_set_version(certificate.get(), 2);
+  ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 7);
+  X509_gmtime_adj(X509_getm_notBefore(certificate.get()), 0);
+  X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 86400L * 365);
+  X509_NAME_add_entry_by_txt(X509_get_subject_name(certificate.get()), "CN", MBSTRING_ASC,
+                             reinterpret_cast<const unsigned char*>("Zhang San"), -1, -1, 0);
+  X509_NAME_add_entry_by_txt(X509_get_issuer_name(certificate.get()), "CN", MBSTRING_ASC,
+                             reinterpret_cast<const unsigned char*>("Stand-in issuing CA"), -1, -1, 0);
+  X509_set_pubkey(certificate.get(), subjectKey);
+  X509_sign(certificate.get(), caKey.get(), EVP_sha256());
+  PKCS7* message = PKCS7_new();
+  PKCS7_set_type(message, NID_pkcs7_signed);
+  PKCS7_content_new(message, NID_pkcs7_data);
+  PKCS7_add_certificate(message, certificate.get());
+  unsigned char* der = nullptr;
+  const int length = i2d_PKCS7(message, &der);
+  std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
+  OPENSSL_free(der);
+  PKCS7_free(message);
+  return bytes;
+}
+
+class CertificateRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterStandInProvider();
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    module = LoadLibraryW((folder.substr(0, folder.find_last_of(L'\\') + 1) + L"Ravelin.dll").c_str());
+    ASSERT_NE(module, nullptr);
+    getX509ReqData = reinterpret_cast<GetX509ReqDataFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, keyadapter::kGetX509ReqData)));
+    importCertData = reinterpret_cast<ImportCertDataFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, keyadapter::kImportCertData)));
+    ASSERT_NE(getX509ReqData, nullptr);
+    ASSERT_NE(importCertData, nullptr);
+  }
+  void TearDown() override { FreeLibrary(module); }
+
+  // The request's Base64 text, or empty on failure.
+  std::string RequestFor(const char* subject, std::int32_t keyType) {
+    std::vector<char> out(4096, '\0');
+    std::int32_t length = -1;
+    if (getX509ReqData(subject, keyType, out.data(), &length) != 1) {
+      return "";
+    }
+    EXPECT_EQ(static_cast<std::size_t>(length), std::strlen(out.data()));
+    return std::string(out.data(), static_cast<std::size_t>(length));
+  }
+
+  HMODULE module = nullptr;
+  GetX509ReqDataFn getX509ReqData = nullptr;
+  ImportCertDataFn importCertData = nullptr;
+};
+
+TEST_F(CertificateRequestTest, RequestsOf1024And2048BitsVerifyWithOpenSsl) {
+  if (!PlatformEncodesRequests()) {
+    EXPECT_EQ(RequestFor("C=CN, O=Brimvane ,CN=Zhang San", 1), "");
+    GTEST_SKIP() << "this platform cannot encode a certificate request";
+  }
+  for (const auto& [keyType, bits] : {std::pair{1, 1024}, std::pair{2, 2048}}) {
+    SCOPED_TRACE(bits);
+    const std::string text = RequestFor("C=CN, O=Brimvane ,CN=Zhang San", keyType);
+    ASSERT_FALSE(text.empty());
+    const std::vector<unsigned char> der = FromBase64(text);
+    const unsigned char* cursor = der.data();
+    const Request request(d2i_X509_REQ(nullptr, &cursor, static_cast<long>(der.size())));
+    ASSERT_NE(request, nullptr);
+    const Key key(X509_REQ_get_pubkey(request.get()));
+    EXPECT_EQ(X509_REQ_verify(request.get(), key.get()), 1);
+    EXPECT_EQ(EVP_PKEY_get_bits(key.get()), bits);
+    EXPECT_EQ(X509_REQ_get_signature_nid(request.get()), NID_md5WithRSA);
+    char subject[256] = {};
+    X509_NAME_oneline(X509_REQ_get_subject_name(request.get()), subject, sizeof subject);
+    EXPECT_STREQ(subject, "/C=CN/O=Brimvane /CN=Zhang San");
+  }
+}
+
+TEST_F(CertificateRequestTest, RefusedSubjectsAndKeyTypes) {
+  EXPECT_EQ(RequestFor("CN=Zhang San", 3), "");
+  EXPECT_EQ(RequestFor("CN=Zhang@San", 1), "") << "outside the PrintableString set";
+  EXPECT_EQ(RequestFor("XX=Zhang San", 1), "");
+  EXPECT_EQ(getX509ReqData(nullptr, 1, nullptr, nullptr), 0);
+}
+
+TEST_F(CertificateRequestTest, ImportTakesOnlyTheCertificateOfTheLatestRequest) {
+  const Key otherKey(EVP_RSA_gen(1024));
+  const std::string other = Base64(IssuedAsPkcs7(otherKey.get()), true);
+  EXPECT_EQ(importCertData(other.c_str(), static_cast<std::int32_t>(other.size())), 0)
+      << "no request made by this process yet";
+  const std::string tooShort(511, 'A');
+  EXPECT_EQ(importCertData(tooShort.c_str(), 511), 0);
+  EXPECT_EQ(importCertData(nullptr, 600), 0);
+  if (!PlatformEncodesRequests()) {
+    GTEST_SKIP() << "this platform cannot encode a certificate request";
+  }
+
+  const std::string text = RequestFor("CN=Zhang San", 1);
+  ASSERT_FALSE(text.empty());
+  const std::vector<unsigned char> der = FromBase64(text);
+  const unsigned char* cursor = der.data();
+  const Request request(d2i_X509_REQ(nullptr, &cursor, static_cast<long>(der.size())));
+  ASSERT_NE(request, nullptr);
+  const Key requestKey(X509_REQ_get_pubkey(request.get()));
+
+  EXPECT_EQ(importCertData(other.c_str(), static_cast<std::int32_t>(other.size())), 0) << "another key";
+
+  const std::vector<unsigned char> pkcs7 = IssuedAsPkcs7(requestKey.get());
+  // A bare certificate is no PKCS#7 message.
+  const unsigned char* inner = pkcs7.data();
+  PKCS7* message = d2i_PKCS7(nullptr, &inner, static_cast<long>(pkcs7.size()));
+  ASSERT_NE(message, nullptr);
+  unsigned char* bare = nullptr;
+  const int bareLength = i2d_X509(sk_X509_value(message->d.sign->cert, 0), &bare);
+  const std::string bareText = Base64(std::vector<unsigned char>(bare, bare + bareLength), false);
+  OPENSSL_free(bare);
+  PKCS7_free(message);
+  EXPECT_EQ(importCertData(bareText.c_str(), static_cast<std::int32_t>(bareText.size())), 0);
+
+  // The right certificate, with and without PEM lines, reaches the provider; whether it is
+  // stored is the provider's answer.
+  const std::int32_t stored = ProviderStoresCertificates() ? 1 : 0;
+  for (const bool pemLines : {true, false}) {
+    const std::string issued = Base64(pkcs7, pemLines);
+    EXPECT_EQ(importCertData(issued.c_str(), static_cast<std::int32_t>(issued.size())), stored);
+  }
+}
+
+}  // namespace
+}  // namespace tessaly::ravelin::testing

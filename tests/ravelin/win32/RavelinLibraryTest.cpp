@@ -1,0 +1,465 @@
+// Ravelin.dll as its callers see it: loaded by path, its exports looked up by name through
+// the contract's types, over the stand-in token manager it carries, whose keys come from a
+// file the test writes. Message boxes return at once here (no display).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "adapters/keyadapter/KeyAdapter.h"
+#include "adapters/ravelin/InstalledMiddlewareFiles.h"
+#include "tests/ravelin/win32/StandInCertificates.h"
+
+namespace tessaly::ravelin::testing {
+namespace {
+
+namespace ka = tessaly::keyadapter;
+
+constexpr char kSerial[] = "WD0123456789";
+constexpr char kOtherSerial[] = "WD9876543210";
+constexpr char kResetAnswer[] = "3b9f95801fc78031e073fe211b6357";
+constexpr wchar_t kLockHeldEvent[] = L"TessalyRavelinTestLockHeld";
+
+std::wstring OwnFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+std::string TempFolder() {
+  char path[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH + 1, path);
+  return path;
+}
+
+std::string PrivateFolder() { return TempFolder() + "WDQUAYMARK340"; }
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry{};
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) {
+    return names;
+  }
+  do {
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(entry.cFileName);
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+  std::string text;
+  for (const std::uint8_t byte : bytes) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+// The local date so many seconds from now, as "%04d-%02d-%02d".
+std::string LocalDateIn(long long seconds) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks{};
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  ticks.QuadPart += static_cast<ULONGLONG>(seconds) * 10'000'000ULL;
+  FILETIME then{ticks.LowPart, ticks.HighPart};
+  FILETIME local{};
+  SYSTEMTIME fields{};
+  FileTimeToLocalFileTime(&then, &local);
+  FileTimeToSystemTime(&local, &fields);
+  char text[16] = {};
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", fields.wYear, fields.wMonth, fields.wDay);
+  return text;
+}
+
+// The library's exports bound by name, as Tessaly's probes bind them.
+struct Ravelin {
+  HMODULE module = nullptr;
+  CheckKeyEnvFn checkKeyEnv = nullptr;
+  GetKeyCountFn getKeyCount = nullptr;
+  GetKeySNFn getKeySN = nullptr;
+  GetCertCNFn getCertCN = nullptr;
+  GetCertNotAfterFn getCertNotAfter = nullptr;
+  GetCertIssuerFn getCertIssuer = nullptr;
+  GetPinRetryTimesFn getPinRetryTimes = nullptr;
+  DefaultPINFlgFn defaultPINFlg = nullptr;
+  GetFactoryNameFn getFactoryName = nullptr;
+  GetSoftwareVersionFn getSoftwareVersion = nullptr;
+
+  template <typename Function>
+  void Bind(Function& function, const char* name) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    ASSERT_NE(function, nullptr) << name;
+  }
+  void BindAll() {
+    Bind(checkKeyEnv, ka::kCheckKeyEnv);
+    Bind(getKeyCount, ka::kGetKeyCount);
+    Bind(getKeySN, ka::kGetKeySN);
+    Bind(getCertCN, ka::kGetCertCN);
+    Bind(getCertNotAfter, ka::kGetCertNotAfter);
+    Bind(getCertIssuer, ka::kGetCertIssuer);
+    Bind(getPinRetryTimes, ka::kGetPinRetryTimes);
+    Bind(defaultPINFlg, ka::kDefaultPINFlg);
+    Bind(getFactoryName, ka::kGetFactoryName);
+    Bind(getSoftwareVersion, ka::kGetSoftwareVersion);
+  }
+};
+
+class RavelinLibraryTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    authority = new StandInCertificateAuthority;
+    ASSERT_TRUE(authority->TrustInCurrentUserRoot());
+  }
+  static void TearDownTestSuite() {
+    delete authority;
+    authority = nullptr;
+  }
+
+  void SetUp() override {
+    keysFile = TempFolder() + "ravelin-test-keys.txt";
+    SetEnvironmentVariableA("TESSALY_STANDIN_KEYS", keysFile.c_str());
+    WriteKeys("");
+  }
+  void TearDown() override {
+    Unload();
+    DeleteFileA(keysFile.c_str());
+  }
+
+  void WriteKeys(const std::string& text) {
+    std::ofstream(keysFile, std::ios::binary | std::ios::trunc) << text;
+  }
+  static std::string Key(const std::string& serial, int slot, const std::string& more = "") {
+    return "key " + std::to_string(slot) + "\nserial " + serial + "\nreset-answer " + kResetAnswer +
+           "\n" + more;
+  }
+  static std::string CertificateLine(const std::string& commonName, long secondsLeft) {
+    return "certificate signature " + Hex(authority->Issue(commonName, secondsLeft)) + "\n";
+  }
+
+  HMODULE Load(const wchar_t* name = L"Ravelin.dll") {
+    ravelin.module = LoadLibraryW((OwnFolder() + name).c_str());
+    if (ravelin.module != nullptr) {
+      ravelin.BindAll();
+    }
+    return ravelin.module;
+  }
+  void Unload() {
+    if (ravelin.module != nullptr) {
+      FreeLibrary(ravelin.module);
+      ravelin.module = nullptr;
+    }
+  }
+
+  static StandInCertificateAuthority* authority;
+  std::string keysFile;
+  Ravelin ravelin;
+};
+
+StandInCertificateAuthority* RavelinLibraryTest::authority = nullptr;
+
+TEST_F(RavelinLibraryTest, LoadWritesTheSixFilesReplacingReadOnlyLeftoversAndUnloadRemovesThem) {
+  CreateDirectoryA(PrivateFolder().c_str(), nullptr);
+  const std::string leftover = PrivateFolder() + "\\TokenMgr.dll";
+  std::ofstream(leftover) << "left by an earlier run";
+  SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string stray = PrivateFolder() + "\\stray.tmp";
+  std::ofstream(stray) << "x";
+  SetFileAttributesA(stray.c_str(), FILE_ATTRIBUTE_READONLY);
+
+  ASSERT_NE(Load(), nullptr) << GetLastError();
+  std::vector<std::string> files = FilesIn(PrivateFolder());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"TokenMgr.dll", "WDAlg.dll", "WatchSafe.ini", "hodll.dll",
+                                             "protectini.ini", "wdkMgr.dll"}));
+  // The token manager written is the carried one, not the leftover: it serves the keys.
+  std::int32_t count = -1;
+  EXPECT_EQ(ravelin.getKeyCount(&count), 1);
+  EXPECT_EQ(count, 0);
+
+  Unload();
+  EXPECT_TRUE(FilesIn(PrivateFolder()).empty());
+  EXPECT_NE(GetFileAttributesA(PrivateFolder().c_str()), INVALID_FILE_ATTRIBUTES) << "the folder stays";
+}
+
+TEST_F(RavelinLibraryTest, OneKeyWithACertificate) {
+  const std::string name = std::string(kSerial) + "@Alice";
+  WriteKeys(Key(kSerial, 1, "default-pin-status 9000\npin-status 63c4\ncontainer c\n" +
+                                CertificateLine(name, 86400L * 30)));
+  ASSERT_NE(Load(), nullptr);
+
+  std::int32_t count = -1;
+  EXPECT_EQ(ravelin.getKeyCount(&count), 1);
+  EXPECT_EQ(count, 1);
+  char serials[ka::kSerialListBytes] = {};
+  ASSERT_EQ(ravelin.getKeySN(serials), 1);
+  EXPECT_STREQ(serials, kSerial);
+  char names[ka::kCertNameListBytes] = {};
+  ASSERT_EQ(ravelin.getCertCN(kSerial, names), 1);
+  EXPECT_EQ(std::string(names, name.size() + 2), name + '\0' + '\0');
+
+  char date[ka::kDateBytes] = {};
+  ASSERT_EQ(ravelin.getCertNotAfter(name.c_str(), date), 1);
+  EXPECT_EQ(std::string(date), LocalDateIn(86400LL * 30));
+  // Windows names the issuer by its most significant attribute when no attribute is asked
+  // for; Wine answers an empty text, which leaves out unchanged.
+  char issuer[ka::kIssuerBytes] = {};
+  ASSERT_EQ(ravelin.getCertIssuer(name.c_str(), issuer), 1);
+  if (issuer[0] != '\0') {
+    EXPECT_STREQ(issuer, StandInCertificateAuthority::kName);
+  }
+
+  EXPECT_EQ(ravelin.getPinRetryTimes(kSerial), 4);
+  EXPECT_EQ(ravelin.defaultPINFlg(kSerial), 0);
+  char factory[ka::kFactoryNameBytes] = {};
+  EXPECT_EQ(ravelin.getFactoryName(factory), 1);
+  EXPECT_STREQ(factory, "Watchdata");
+
+  // No Watchdata middleware is installed in this Windows: reason 1 only; the key itself
+  // passed device authentication (the stand-in accepts only the derived key) and the
+  // certificate check (chained to the trusted stand-in CA).
+  std::int32_t code = -1;
+  EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+  EXPECT_EQ(code, 1);
+  char version[ka::kSoftwareVersionBytes];
+  std::memset(version, 'x', sizeof version);
+  EXPECT_EQ(ravelin.getSoftwareVersion(version), 1);
+  EXPECT_EQ(version[0], '\0');
+}
+
+struct LibraryCase {
+  const char* name;
+  std::string keys;
+  std::int32_t result;
+  std::int32_t code;
+  std::int32_t defaultPin;
+  std::int32_t tries;
+};
+
+TEST_F(RavelinLibraryTest, KeyChecksOfTheUsualCases) {
+  const std::string name = std::string(kSerial) + "@Alice";
+  const std::string good = "container c\n" + CertificateLine(name, 86400L * 30);
+  const LibraryCase cases[] = {
+      {"two keys", Key(kSerial, 1, good) + Key(kOtherSerial, 2, good), 0, 1, 0, 5},
+      {"no key", "", 0, 3, 0, -1},
+      {"locked PIN", Key(kSerial, 1, "pin-status 63c0\n" + good), 1, 1, 0, 0},
+      {"default PIN", Key(kSerial, 1, "default-pin-status 6985\n" + good), 1, 1, 1, 5},
+      {"no certificates", Key(kSerial, 1, "container c\n"), 0, 9, 0, 5},
+      {"expires within a day", Key(kSerial, 1, "container c\n" + CertificateLine(name, 86400L - 600)),
+       0, 9, 0, 5},
+      {"untrusted", Key(kSerial, 1, "container c\ncertificate signature " +
+                                        Hex(StandInCertificateAuthority().Issue(name, 86400L * 30)) + "\n"),
+       0, 9, 0, 5},
+  };
+  ASSERT_NE(Load(), nullptr);
+  for (const LibraryCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    WriteKeys(test.keys);
+    std::int32_t code = -1;
+    EXPECT_EQ(ravelin.checkKeyEnv(&code), test.result);
+    EXPECT_EQ(code, test.code);
+    EXPECT_EQ(ravelin.defaultPINFlg(kSerial), test.defaultPin);
+    EXPECT_EQ(ravelin.getPinRetryTimes(kSerial), test.tries);
+  }
+}
+
+TEST_F(RavelinLibraryTest, AMissingOrBrokenTokenManagerRefusesTheLoad) {
+  CreateDirectoryA(PrivateFolder().c_str(), nullptr);
+  // A folder where the token manager should be written: nothing can be written or loaded.
+  const std::string blocking = PrivateFolder() + "\\TokenMgr.dll";
+  ASSERT_TRUE(CreateDirectoryA(blocking.c_str(), nullptr));
+  EXPECT_EQ(Load(), nullptr);
+  RemoveDirectoryA(blocking.c_str());
+
+  // An image without the entry points, held open so the carried copy cannot replace it.
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  ASSERT_TRUE(CopyFileA(self, blocking.c_str(), FALSE));
+  HANDLE held = CreateFileA(blocking.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Load(), nullptr);
+  CloseHandle(held);
+  DeleteFileA(blocking.c_str());
+
+  // Afterwards the library loads again.
+  EXPECT_NE(Load(), nullptr);
+}
+
+// A Watchdata installation planted into this Windows: the uninstall entry in the registry
+// view of 32-bit programs, the files in the 32-bit and the native system directory. Removed
+// again at the end.
+class PlantedInstallation {
+ public:
+  explicit PlantedInstallation(const char* version) {
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &key, nullptr);
+    RegSetValueExA(key, "DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>(std::strlen(version) + 1));
+    RegCloseKey(key);
+    for (const std::string& directory : Directories()) {
+      const std::string folder = directory + std::string(kMiddlewareFolder);
+      CreateDirectoryA((directory + "\\Watchdata").c_str(), nullptr);
+      CreateDirectoryA(folder.c_str(), nullptr);
+      CreateDirectoryA((folder + "Language").c_str(), nullptr);
+      for (const std::string_view file : kThirtyTwoBitFolderFiles) {
+        Plant(folder + std::string(file));
+      }
+      Plant(directory + "\\" + std::string(kSystemDirectoryFile));
+    }
+  }
+  ~PlantedInstallation() {
+    for (const std::string& file : planted_) {
+      DeleteFileA(file.c_str());
+    }
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_32KEY, 0);
+  }
+  static std::vector<std::string> Directories() {
+    char wow64[MAX_PATH] = {};
+    char native[MAX_PATH] = {};
+    GetSystemWow64DirectoryA(wow64, MAX_PATH);
+    GetSystemDirectoryA(native, MAX_PATH);
+    return {wow64, native};
+  }
+
+ private:
+  void Plant(const std::string& path) {
+    std::ofstream(path) << "planted";
+    planted_.push_back(path);
+  }
+  std::vector<std::string> planted_;
+};
+
+TEST_F(RavelinLibraryTest, TheInstalledMiddlewareIsCheckedInBothViews) {
+  const std::string name = std::string(kSerial) + "@Alice";
+  WriteKeys(Key(kSerial, 1, "container c\n" + CertificateLine(name, 86400L * 30)));
+  ASSERT_NE(Load(), nullptr);
+  std::int32_t code = -1;
+  char version[ka::kSoftwareVersionBytes] = {};
+  {
+    const PlantedInstallation installed("3.3.9.1025");
+    EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(ravelin.getSoftwareVersion(version), 1);
+    EXPECT_STREQ(version, "3.3.9.1025");
+
+    // Present only in the 32-bit system directory: incomplete on 64-bit Windows.
+    const std::string nativeFile =
+        PlantedInstallation::Directories()[1] + "\\" + std::string(kSystemDirectoryFile);
+    ASSERT_TRUE(DeleteFileA(nativeFile.c_str()));
+    EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+    EXPECT_EQ(code, 1);
+  }
+  // An uninstall entry in the native registry view only is not the 32-bit middleware's.
+  const PlantedInstallation installed("3.3.9.1025");
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_32KEY, 0);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "RealVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>("9.9"), 4);
+  RegCloseKey(key);
+  EXPECT_EQ(ravelin.checkKeyEnv(&code), 1);
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(ravelin.getSoftwareVersion(version), 1);
+  EXPECT_STREQ(version, "");
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, std::string(kUninstallKey).c_str(), KEY_WOW64_64KEY, 0);
+}
+
+// Starts this program again to hold the key lock: "hold" releases it after a while,
+// "abandon" ends without releasing it.
+HANDLE StartLockHolder(const wchar_t* mode) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" --key-lock-" + mode;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+TEST_F(RavelinLibraryTest, TheLockHeldByAnotherProcessBlocksTheExportUntilReleased) {
+  WriteKeys(Key(kSerial, 1));
+  ASSERT_NE(Load(), nullptr);
+  HANDLE held = CreateEventW(nullptr, TRUE, FALSE, kLockHeldEvent);
+  HANDLE holder = StartLockHolder(L"hold");
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(WaitForSingleObject(held, 20000), WAIT_OBJECT_0);
+  const auto start = std::chrono::steady_clock::now();
+  std::int32_t count = -1;
+  EXPECT_EQ(ravelin.getKeyCount(&count), 1);
+  EXPECT_EQ(count, 1);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(700));
+  WaitForSingleObject(holder, 20000);
+  CloseHandle(holder);
+
+  // A holder that ends without releasing: the wait ends abandoned, which is failure.
+  ResetEvent(held);
+  holder = StartLockHolder(L"abandon");
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(WaitForSingleObject(holder, 20000), WAIT_OBJECT_0);
+  CloseHandle(holder);
+  count = -1;
+  EXPECT_EQ(ravelin.getKeyCount(&count), 0);
+  EXPECT_EQ(count, -1);
+  // The abandoned mutex was taken over and released: the next call goes through.
+  EXPECT_EQ(ravelin.getKeyCount(&count), 1);
+  CloseHandle(held);
+}
+
+TEST_F(RavelinLibraryTest, TheBluetoothAdapterFileIsTheSameLibrary) {
+  WriteKeys(Key(kSerial, 1));
+  ASSERT_NE(Load(L"Ravelin_.dll"), nullptr);
+  char serials[ka::kSerialListBytes] = {};
+  EXPECT_EQ(ravelin.getKeySN(serials), 1);
+  EXPECT_STREQ(serials, kSerial);
+}
+
+int HoldKeyLock(bool release) {
+  // Created by whoever comes first, so ownership is taken by waiting.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "GAKeyRWCard");
+  HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, kLockHeldEvent);
+  if (mutex == nullptr || held == nullptr || WaitForSingleObject(mutex, 20000) != WAIT_OBJECT_0) {
+    return 2;
+  }
+  SetEvent(held);
+  if (release) {
+    Sleep(1000);
+    ReleaseMutex(mutex);
+  }
+  return 0;  // an unreleased mutex is abandoned when the process ends
+}
+
+}  // namespace
+}  // namespace tessaly::ravelin::testing
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--key-lock-hold") {
+    return tessaly::ravelin::testing::HoldKeyLock(true);
+  }
+  if (argc == 2 && std::string(argv[1]) == "--key-lock-abandon") {
+    return tessaly::ravelin::testing::HoldKeyLock(false);
+  }
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
