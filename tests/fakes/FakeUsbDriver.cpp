@@ -23,7 +23,11 @@ std::uint32_t Get32(std::span<const std::uint8_t> input) {
   if (input.size() < 4) {
     return 0;
   }
-  return static_cast<std::uint32_t>(input[0] | input[1] << 8 | input[2] << 16 | input[3] << 24);
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(input[i]) << (8 * i);
+  }
+  return value;
 }
 
 // A name record as the drivers fill it: the length of the whole record always, the name as
