@@ -85,6 +85,11 @@ void ProgramCore::OnPageLoaded() {
 
 void ProgramCore::OnTimer(int id) { sequence_.OnTimer(id); }
 
+bool ProgramCore::StartsFirstDiagnosis() const {
+  return config_.configReady.load(std::memory_order_acquire) &&
+         settings_.ReadDword(kUserType) != 0;
+}
+
 bool ProgramCore::IsConfigurationSettled() const {
   return tessaly::IsConfigurationSettled(diagnosis_);
 }

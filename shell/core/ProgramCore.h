@@ -126,6 +126,11 @@ class ProgramCore final : public ExternalMethodTarget {
   void OnTimer(int id);
   // Whether the configuration worker is done with the configuration (DiagnosisServices.h).
   bool IsConfigurationSettled() const;
+  // Whether the start-up hand-over starts the first diagnosis by itself: the configuration
+  // has come and the user has chosen a key type. A host that stands in for the page's check
+  // button must leave the start to the program then, or a second chain would run on the
+  // same timers (the hand-over clears `checking` when it takes the configuration over).
+  bool StartsFirstDiagnosis() const;
 
   // Runs a page method with arguments of its declared types. Answers false, running
   // nothing, when the count or a type does not match; `result` receives a getter's value.

@@ -86,7 +86,9 @@ void ConsoleRun::OnStartPoll() {
     return;
   }
   KillTimer(window_.get(), kStartTimer);
-  CallPageMethod(kCheck, 0);
+  if (!core_->StartsFirstDiagnosis()) {
+    CallPageMethod(kCheck, 0);
+  }
 }
 
 void ConsoleRun::OnRunEnded() {
