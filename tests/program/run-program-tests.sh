@@ -27,6 +27,9 @@ run_on_display bash -c '"$0" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wine
 token="program-config-$$"
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$TESSALY_TEST_SERVER/probe/$token" /f >/dev/null 2>&1
+# That command ran without a display: its server and desktop process must be gone before
+# the program starts, or the program's windows would belong to a desktop with no display.
+/usr/lib/wine/wineserver -w 2>/dev/null
 
 # Wine maps the Unix root to drive Z:.
 export TESSALY_PROGRAM="Z:${program//\//\\}"
