@@ -13,21 +13,9 @@ set -uo pipefail
 
 console=$1
 here=$(cd "$(dirname "$0")" && pwd)
-wine=/usr/lib/wine/wine64
-: "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
+# shellcheck source=tests/console/e2e-prefix.sh
+source "$here/e2e-prefix.sh"
 
-passed=0
-failed=0
-work=$(mktemp -d)
-WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-
-pass() { passed=$((passed + 1)); printf 'ok   %s\n' "$1"; }
-fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$1"; }
-
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w 2>/dev/null
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$TESSALY_TEST_SERVER/components/item.xml" /f >/dev/null 2>&1
 

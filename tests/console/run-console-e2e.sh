@@ -13,18 +13,8 @@ set -uo pipefail
 
 console=$1
 here=$(cd "$(dirname "$0")" && pwd)
-wine=/usr/lib/wine/wine64
-: "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
-
-passed=0
-failed=0
-work=$(mktemp -d)
-WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-
-pass() { passed=$((passed + 1)); printf 'ok   %s\n' "$1"; }
-fail() { failed=$((failed + 1)); printf 'FAIL %s\n' "$1"; }
+# shellcheck source=tests/console/e2e-prefix.sh
+source "$here/e2e-prefix.sh"
 
 # Runs the console with the given arguments and compares its normalised transcript with
 # the expected file.
@@ -47,9 +37,6 @@ run_and_compare() {
     fail "$label: transcript differs"
   fi
 }
-
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w 2>/dev/null
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$TESSALY_TEST_SERVER/console/item.xml" /f >/dev/null 2>&1
 hosts="$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
