@@ -153,7 +153,8 @@ if build win64; then
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \
     bash tests/console/run-console-e2e.sh build/win64/tools/console/TessalyConsole.exe \
-    build/win64/adapters/fennick/Fennick.dll build/win64/tests/QUAYMARKAUDIOPASS3000.dll
+    build/win64/adapters/fennick/Fennick.dll build/win64/tests/QUAYMARKAUDIOPASS3000.dll \
+    build/win64/adapters/ravelin/Ravelin.dll
   # The real program in real processes, on a virtual display, in a prefix of its own.
   run_counted wine-program tests/server/with-test-server.sh \
     bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \

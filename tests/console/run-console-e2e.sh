@@ -5,9 +5,10 @@
 # installs of "一键设置"; this document has no component items), and
 # compares each run's page transcript, whole, with the expected one.
 # Given Fennick.dll and the stand-in of Feitian's PKCS#11 library, it then runs a diagnosis
-# for a user of Feitian keys, with both beside the program and one key on the stand-in.
+# for a user of Feitian keys, with both beside the program and one key on the stand-in; given
+# Ravelin.dll as well, one for a user of Watchdata keys with one key on its stand-in.
 #   usage: tests/server/with-test-server.sh tests/console/run-console-e2e.sh CONSOLE_EXE \
-#            [FENNICK_DLL STANDIN_DLL]
+#            [FENNICK_DLL STANDIN_DLL [RAVELIN_DLL]]
 # Ends with "N passed, N failed".
 set -uo pipefail
 
@@ -57,27 +58,54 @@ else
   fail "the service check reached the test server ${hits:-0} times, expected at least 2"
 fi
 
+# Runs a diagnosis for a user of one key kind: the console beside its adapter, a document
+# with that kind's driver item, and the key panel's rows looked for in the report.
+#   run_key_user LABEL USER-TYPE ROW...
+run_key_user() {
+  local label=$1 user_type=$2
+  shift 2
+  # The last run's Wine server must be gone first: one that is ending could lose the writes.
+  /usr/lib/wine/wineserver -w 2>/dev/null
+  "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+    /d "$TESSALY_TEST_SERVER/console/$label.xml" /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Brimvane\Orvendel\Quaymark' /v UserType /t REG_DWORD \
+    /d "$user_type" /f >/dev/null 2>&1
+  run_and_compare "$label" "expected-$label.jsonl"
+  local row
+  for row in "$@"; do
+    if grep -qF "$row" "$work/$label.txt"; then
+      pass "$label: the report shows \"$row\""
+    else
+      fail "$label: the report lacks \"$row\""
+    fi
+  done
+}
+
+windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
+
 if [ $# -ge 3 ]; then
   program="$work/program"
   mkdir -p "$program"
   cp "$console" "$2" "$3" "$program/"
-  bash "$here/../fennick/make-test-certificates.sh" "$work/certificates" >/dev/null
-  printf 'token FT00000000000001 0 6\ncertificate Z:%s\n' \
-    "$(echo "$work/certificates/zhaolei.der" | tr / '\\')" >"$work/tokens.txt"
-  export TESSALY_STANDIN_TOKENS="Z:$(echo "$work/tokens.txt" | tr / '\\')"
-  "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
-    /d "$TESSALY_TEST_SERVER/console/feitian.xml" /f >/dev/null 2>&1
-  "$wine" reg add 'HKCU\Software\Brimvane\Orvendel\Quaymark' /v UserType /t REG_DWORD \
-    /d 5 /f >/dev/null 2>&1
   console="$program/$(basename "$console")"
-  run_and_compare feitian expected-feitian.jsonl
-  for row in "USBKey序列号: FT00000000000001" "证书数量: 1张" "证书1状态: 正常"; do
-    if grep -qF "$row" "$work/feitian.txt"; then
-      pass "feitian: the report shows \"$row\""
-    else
-      fail "feitian: the report lacks \"$row\""
-    fi
-  done
+  bash "$here/../fennick/make-test-certificates.sh" "$work/certificates" >/dev/null
+  printf 'token FT00000000000001 0 6\ncertificate %s\n' \
+    "$(windows_path "$work/certificates/zhaolei.der")" >"$work/tokens.txt"
+  TESSALY_STANDIN_TOKENS=$(windows_path "$work/tokens.txt")
+  export TESSALY_STANDIN_TOKENS
+  run_key_user feitian 5 "USBKey序列号: FT00000000000001" "证书数量: 1张" "证书1状态: 正常"
+fi
+# Given Ravelin.dll too (its development build carries the stand-in token manager): a
+# Watchdata key with one certificate in one container.
+if [ $# -ge 4 ]; then
+  cp "$4" "$program/"
+  printf 'key 1\nserial WD00000000000001\nreset-answer 3b9f95801fc78031e073fe211b6357\n' \
+    >"$work/keys.txt"
+  printf 'container c\ncertificate signature %s\n' \
+    "$(od -An -v -tx1 "$work/certificates/wdzhaolei.der" | tr -d ' \n')" >>"$work/keys.txt"
+  TESSALY_STANDIN_KEYS=$(windows_path "$work/keys.txt")
+  export TESSALY_STANDIN_KEYS
+  run_key_user watchdata 3 "USBKey序列号: WD00000000000001" "证书数量: 1张" "证书1状态: 正常"
 fi
 
 echo "$passed passed, $failed failed"

@@ -6,6 +6,8 @@
 #   hanmeimei  2015-06-01 to 2017-06-01
 #   wangfang   2016-01-01 to 2018-01-01
 #   zhaolei    2020-01-01 12:00 to 2099-12-31 12:00 UTC (valid on any day the tests run)
+#   wdzhaolei  the same dates, its common name led by the serial of the Watchdata test key
+#              ("WD00000000000001"): Ravelin finds a certificate's key by that prefix
 set -euo pipefail
 out=$1
 mkdir -p "$out/issued"
@@ -42,3 +44,4 @@ issue lilei "Li Lei" 20140519200000Z 20160519200000Z
 issue hanmeimei "Han Meimei" 20150601000000Z 20170601000000Z
 issue wangfang "Wang Fang" 20160101000000Z 20180101000000Z
 issue zhaolei "Zhao Lei" 20200101120000Z 20991231120000Z
+issue wdzhaolei "WD00000000000001 Zhao Lei" 20200101120000Z 20991231120000Z

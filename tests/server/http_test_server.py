@@ -19,6 +19,7 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
                            and COM library the build makes); /files/Mismatched.exe is the
                            installer under a name whose configured digest it does not have
   /console/feitian.xml     200, the same with a driver item of the Feitian key probe
+  /console/watchdata.xml   200, the same with a driver item of the Watchdata key probe
   /counter                 200, a number that grows with every request, marked cacheable
   /echo/user-agent         200, the User-Agent header of the request
   /probe/TOKEN             200, counts a hit for TOKEN
@@ -128,12 +129,17 @@ def components_document(server):
     ).encode("utf-8")
 
 
-def feitian_console_document(server):
-    """The console document with a driver item whose key the Feitian probe reads."""
+KEY_DRIVER_ITEMS = {
+    "feitian": '<item name="飞天蓝牙Key驱动" type="driver" class="CFeitianUSBKey"/>',
+    "watchdata": '<item name="握奇Key驱动" type="driver" class="CWoqiUSBKey"/>',
+}
+
+
+def key_console_document(server, kind):
+    """The console document with a driver item whose key the probe of that kind reads."""
     return console_document(server).replace(
         b"</checkitems>",
-        '  <item name="飞天蓝牙Key驱动" type="driver" class="CFeitianUSBKey"/>\n'
-        "</checkitems>".encode("utf-8"),
+        ("  %s\n</checkitems>" % KEY_DRIVER_ITEMS[kind]).encode("utf-8"),
     )
 
 
@@ -229,9 +235,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, components_document(server), "text/xml")
         elif path.startswith("/files/") and test_file(path[len("/files/"):]) is not None:
             self.send_body(200, test_file(path[len("/files/"):]))
-        elif path == "/console/feitian.xml":
+        elif path in ("/console/feitian.xml", "/console/watchdata.xml"):
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
-            self.send_body(200, feitian_console_document(server), "text/xml")
+            kind = path[len("/console/"):-len(".xml")]
+            self.send_body(200, key_console_document(server, kind), "text/xml")
         elif path == "/counter":
             number = str(COUNTERS.next_request()).encode()
             self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})
