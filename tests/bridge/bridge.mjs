@@ -5,7 +5,8 @@
 // program), TESSALY_BRIDGE_SIGNAL (the window helper), TESSALY_SCREENSHOTS.
 import { spawn, spawnSync } from "node:child_process";
 import { existsSync, mkdirSync, readFileSync, rmSync } from "node:fs";
-import { join } from "node:path";
+import { dirname, join } from "node:path";
+import { fileURLToPath } from "node:url";
 import { setTimeout as sleep } from "node:timers/promises";
 
 const wine = process.env.WINE || "/usr/lib/wine/wine64";
@@ -15,6 +16,9 @@ const prefix = process.env.WINEPREFIX;
 if (!program || !signalProgram || !prefix) {
   throw new Error("run me through tests/bridge/run-bridge-tests.sh");
 }
+// Chromium has no certificate-enrolment controls; the page tests' stand-ins for them serve
+// here too (its `external` object is replaced by the bridge's own before the page runs).
+const enrolmentStandIns = readFileSync(join(dirname(fileURLToPath(import.meta.url)), "../page/mock-external.js"), "utf8");
 export const shotDir = process.env.TESSALY_SCREENSHOTS || null;
 export const settingsKey = "HKCU\\Software\\Brimvane\\Orvendel\\Quaymark";
 export const hostsFile = join(prefix, "drive_c/windows/system32/drivers/etc/hosts");
@@ -91,7 +95,7 @@ export function regSet(key, name, type, data) {
   if (run.status !== 0) throw new Error(`reg add ${key} ${name} failed: ${run.stdout}${run.stderr}`);
 }
 
-// Opens the program's page. Script errors are collected in `errors`; `delivered()` lists
+// Opens the program's page, with the enrolment controls' stand-ins. Script errors are collected in `errors`; `delivered()` lists
 // the page function calls the program made, in order, as the bridge's script ran them.
 export async function openPage(browser, bridge) {
   const context = await browser.newContext({ viewport: { width: 650, height: 534 } });
@@ -99,6 +103,7 @@ export async function openPage(browser, bridge) {
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
   page.on("dialog", (dialog) => { errors.push(`unexpected dialog: ${dialog.message()}`); dialog.dismiss(); });
+  await page.addInitScript({ content: `(${enrolmentStandIns})({ enroll: "certenroll" });` });
   await page.goto(bridge.url, { waitUntil: "load" });
   // The program reports the OS text as soon as it hears that the page has loaded.
   await until("the page-load report", () =>
@@ -116,9 +121,4 @@ export async function openPage(browser, bridge) {
     },
     close: () => context.close(),
   };
-}
-
-// Waits until the page shows the end of a diagnosis or repair: the status text `status`.
-export async function untilStatus(session, status, timeoutMs = 90000) {
-  await until(`status "${status}"`, async () => (await session.text("#con_one_1 .js-status")) === status, timeoutMs);
 }
