@@ -162,8 +162,6 @@ std::string HttpResponseText(int status, std::string_view contentType, std::stri
     reason = "Bad Request";
   } else if (status == 404) {
     reason = "Not Found";
-  } else if (status == 405) {
-    reason = "Method Not Allowed";
   }
   std::string text = "HTTP/1.1 " + std::to_string(status) + " " + std::string(reason) + "\r\n";
   if (!contentType.empty()) {
