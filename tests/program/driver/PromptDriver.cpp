@@ -5,6 +5,8 @@
 //   prompt_driver main-window     waits for the main window (a dialog titled "Tessaly"
 //                                 that shows no button)
 //   prompt_driver close           closes the main window
+//   prompt_driver poll            fires the main window's configuration poll (timer 1), as
+//                                 the page's load does; Wine has no HTML engine to load it
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
@@ -17,6 +19,7 @@ namespace {
 
 constexpr DWORD kWaitMs = 30000;
 constexpr DWORD kPollMs = 100;
+constexpr WPARAM kPollTimer = 1;
 
 std::u16string_view ProgramString(unsigned id) {
   for (const auto& entry : tessaly::kProgramStrings) {
@@ -109,9 +112,12 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"main-window") {
     return WaitForDialog({}) != nullptr ? 0 : 1;
   }
-  if (command == L"close") {
+  if (command == L"close" || command == L"poll") {
     const HWND window = WaitForDialog({});
-    return window != nullptr && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    const bool posted = window != nullptr &&
+                        (command == L"close" ? PostMessageW(window, WM_CLOSE, 0, 0)
+                                             : PostMessageW(window, WM_TIMER, kPollTimer, 0));
+    return posted ? 0 : 1;
   }
   return 2;
 }
