@@ -4,23 +4,10 @@
 #include <mutex>
 
 #include "shell/update/SelfUpdate.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeCodePages.h"
-#include "tests/fakes/FakeFileStore.h"
-#include "tests/fakes/FakeFileView.h"
-#include "tests/fakes/FakeInternet.h"
-#include "tests/fakes/FakeProcessLauncher.h"
-#include "tests/fakes/FakeProgramFolder.h"
-#include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/FakeScriptedPrompts.h"
-#include "tests/fakes/FakeTimerService.h"
-#include "tests/fakes/FakeUsbDriver.h"
-#include "tests/fakes/FakeWideEnvironment.h"
+#include "tests/shell/UpdateTestPc.h"
 
 namespace tessaly {
 namespace {
-
-const std::u16string kProgram = u"C:\\Tessaly\\Tessaly.exe";
 
 // Prompts whose question waits until the test lets it answer "no".
 class HeldPrompts final : public Prompts {
@@ -66,32 +53,14 @@ class HeldPrompts final : public Prompts {
   std::vector<std::u16string> notices_;
 };
 
-struct Program {
-  FakeRegistry registry;
-  FakeClock clock;
-  FakeCodePages codePages;
-  FakeWideEnvironment environment;
-  FakeFileView view;
-  FakeFileStore store;
-  FakeUsbDriver usb;
-  FakeInternet internet;
-  FakeProgramFolder folder;
-  FakeProcessLauncher launcher;
-  FakeTimerService timers;
+struct Program : UpdateTestPc {
   HeldPrompts prompts;
-  CheckConfig config;
-  Settings settings = OpenSettings(registry, clock, kProgram).settings;
   DiagnosisOperations operations;
   ShellOperations shell;
   bool settled = true;
-  SelfUpdate update{{config, settings, timers, prompts,
-                     UpdatePlatform{internet, store, folder, launcher, clock,
-                                    ComponentPlatform{registry, codePages, environment, view,
-                                                      view, view, store, usb},
-                                    kProgram}}};
+  SelfUpdate update{Context(prompts)};
 
   Program() {
-    view.entries[kProgram] = {.versionMS = 0x00010000, .versionLS = 4};
     config.appInfo.version = "1.0.0.5";
     update.BindTo(operations, shell, [this] { return settled; });
   }

@@ -9,31 +9,22 @@
 #include "platform/RegistryValues.h"
 #include "resources/StringTable.h"
 #include "shell/update/UpdateWorker.h"
-#include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakeCodePages.h"
-#include "tests/fakes/FakeFileStore.h"
-#include "tests/fakes/FakeFileView.h"
-#include "tests/fakes/FakeInternet.h"
-#include "tests/fakes/FakeProcessLauncher.h"
-#include "tests/fakes/FakeProgramFolder.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeScriptedPrompts.h"
-#include "tests/fakes/FakeTimerService.h"
-#include "tests/fakes/FakeUsbDriver.h"
-#include "tests/fakes/FakeWideEnvironment.h"
+#include "tests/shell/UpdateTestPc.h"
 
 namespace tessaly {
 namespace {
 
-const std::u16string kProgram = u"C:\\Tessaly\\Tessaly.exe";
+const std::u16string kProgram(UpdateTestPc::kProgram);
 const std::u16string kDownload = u"C:\\Temp\\DownTmp\\Tessaly.exe";
 const std::u16string kInstaller = u"C:\\Temp\\DownTmp\\Setup.exe";
 const std::u16string kRemote = u"http://download.example/ocx/Tessaly.exe";
 const std::u16string kInstallerUrl = u"http://download.example/ocx/Setup.exe";
 const std::string kNewProgram = "abc";
 const std::string kNewProgramMd5 = "900150983cd24fb0d6963f7d28e17f72";
-constexpr std::uint32_t k104 = 0x00000004;  // 1.0.0.4 below, 1.0 above
-constexpr std::uint32_t k105 = 0x00000005;
+constexpr std::uint32_t k104 = UpdateTestPc::kProgramVersionLS;  // with 1.0: 1.0.0.4
+constexpr std::uint32_t k105 = k104 + 1;
 constexpr std::int64_t kNow = 0x1'2345'6789;
 
 AppInfo Record(std::string md5 = "", std::string imperative = "", std::string installer = "") {
@@ -45,45 +36,21 @@ AppInfo Record(std::string md5 = "", std::string imperative = "", std::string in
                  .installer = std::move(installer)};
 }
 
-// One PC running Tessaly 1.0.0.4 from C:\Tessaly, and a download server.
-struct Pc {
-  FakeRegistry registry;
-  FakeClock clock;
-  FakeCodePages codePages;
-  FakeWideEnvironment environment;
-  FakeFileView view;
-  FakeFileStore store;
-  FakeUsbDriver usb;
-  FakeInternet internet;
-  FakeProgramFolder folder;
-  FakeProcessLauncher launcher;
-  FakeTimerService timers;
+// The PC, with the record of a newer build, and a server that may serve that build.
+struct Pc : UpdateTestPc {
   FakeScriptedPrompts prompts;
-  CheckConfig config;
-  Settings settings = [this] {
-    clock.now = kNow;
-    return OpenSettings(registry, clock, kProgram).settings;
-  }();
 
   Pc() {
-    view.entries[kProgram] = {.versionMS = 0x00010000, .versionLS = k104};
-    folder.files[kProgram] = "old program";
-    folder.running.insert(kProgram);
+    clock.now = kNow;
     config.appInfo = Record();
   }
   // The server has the new program; the download lands where the folder sees it too.
   void Serves(const std::string& body, std::uint32_t versionLS) {
     internet.responses[kRemote] = FakeResponse::Ok(body);
-    view.entries[kDownload] = {.versionMS = 0x00010000, .versionLS = versionLS};
+    view.entries[kDownload] = {.versionMS = kVersionMS, .versionLS = versionLS};
     folder.files[kDownload] = body;
   }
-  void Run() {
-    UpdateWorker({config, settings, timers, prompts,
-                  UpdatePlatform{internet, store, folder, launcher, clock,
-                                 ComponentPlatform{registry, codePages, environment, view, view,
-                                                   view, store, usb},
-                                 kProgram}});
-  }
+  void Run() { UpdateWorker(Context(prompts)); }
 };
 
 const PromptCall kQuestion = PromptCall::YesNo(kStringUpdateQuestion, kStringUpdateInstruction,
