@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/win32/UniqueHandles.h"
@@ -21,12 +19,25 @@ std::u16string TempPath(std::u16string_view name) {
 }
 
 void Write(const std::u16string& path, const std::string& bytes) {
-  std::ofstream(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary) << bytes;
+  const unique_handle file(CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(file.get() != INVALID_HANDLE_VALUE &&
+              WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                        nullptr) &&
+              written == bytes.size());
 }
 
 std::string Read(const std::u16string& path) {
-  std::ifstream file(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
+  const unique_handle file(CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  char buffer[256];
+  DWORD read = 0;
+  if (file.get() == INVALID_HANDLE_VALUE ||
+      !ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) {
+    return "(unreadable)";
+  }
+  return std::string(buffer, read);
 }
 
 // The session manager's list of moves at the next start, as one text.
