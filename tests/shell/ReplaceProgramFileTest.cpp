@@ -122,13 +122,5 @@ TEST(ReplaceProgramFileTest, StoppedAfterAnyStepTheProgramNameHoldsAWholeProgram
   }
 }
 
-TEST(ReplaceProgramFileTest, NeitherTheDownloadNorTheStagedCopyOutlivesASwap) {
-  FakeProgramFolder folder;
-  InstalledAndRunning(folder);
-  ReplaceProgramFile(folder, kTarget, kSource);
-  EXPECT_FALSE(folder.Exists(kSource));
-  EXPECT_FALSE(folder.Exists(kStaged));
-}
-
 }  // namespace
 }  // namespace tessaly
