@@ -115,6 +115,11 @@ document cut cut/Tessaly.exe ''
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 downloads_unix=$("$wine" winepath -u "$downloads\\DownTmp" 2>/dev/null)
+if [ -z "$downloads" ] || [ -z "$downloads_unix" ]; then
+  echo "the prefix's temporary folder is unknown"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
 
 hits() { python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).read().decode())' "$server/hits/$1"; }
 diagnosis_ran() { [ "$(hits "diagnosis-$1")" -ge 1 ]; }
