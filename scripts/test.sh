@@ -166,6 +166,11 @@ if build win64; then
     tests/server/with-test-server.sh bash tests/bridge/run-bridge-tests.sh \
     build/win64/tools/bridge/TessalyBridge.exe build/win64/tests/bridge_window_signal.exe \
     build/win64/resources/page/js/jquery.min.js
+  # The self-update end to end: the program replaced by a newer build of itself, and the
+  # question, notice, installer, digest and broken-download cases.
+  run_counted wine-update bash tests/program/run-update-tests.sh build/win64/shell/win32/Tessaly.exe \
+    build/win64/tests/next-version/Tessaly.exe build/win64/tests/prompt_driver.exe \
+    build/win64/tests/components/TessalyTestInstaller.exe
   # The component installs end to end: the test installer and COM library the build made.
   TESSALY_TEST_FILES="$root/build/win64/tests/components" run_counted wine-components \
     tests/server/with-test-server.sh \

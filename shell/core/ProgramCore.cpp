@@ -22,6 +22,13 @@ constexpr std::int32_t kSummaryTab = 1;
 constexpr std::int32_t kQuickLinksTab = 5;
 constexpr std::int32_t kShowLayer = 1;
 
+// What the component items and the program's own file are detected with.
+ComponentPlatform DetectionOf(const ProgramPlatform& platform) {
+  return ComponentPlatform{platform.registry,  platform.codePages, platform.wideEnvironment,
+                           platform.paths,     platform.redirection, platform.versions,
+                           platform.fileReader, platform.usb};
+}
+
 }  // namespace
 
 ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& host)
@@ -40,16 +47,18 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
       settingsMethods_(settings_, autostart_, state_, sequence_, operations_, host.page),
       usbKeys_({config_, settings_, host.page, platform.modules, platform.clock,
                 platform.programPath}),
+      selfUpdate_({config_, settings_, host.timers, host.prompts,
+                   UpdatePlatform{platform.internet, platform.fileWriter, platform.fileOperations,
+                                  platform.launcher, platform.clock,
+                                  DetectionOf(platform), platform.programPath}}),
       components_(diagnosis_,
-                  ComponentPlatform{platform.registry, platform.codePages,
-                                    platform.wideEnvironment, platform.paths,
-                                    platform.redirection, platform.versions,
-                                    platform.fileReader, platform.usb},
+                  DetectionOf(platform),
                   InstallPlatform{platform.internet, platform.fileWriter, platform.fileReader,
                                   platform.codePages, platform.launcher}) {
   checks_.BindTo(operations_);
   components_.BindTo(operations_);
   usbKeys_.BindTo(operations_);
+  selfUpdate_.BindTo(operations_, shellOperations_, [this] { return IsConfigurationSettled(); });
 }
 
 ProgramCore::~ProgramCore() {
@@ -83,7 +92,14 @@ void ProgramCore::OnPageLoaded() {
                          InternetExplorerVersion(platform_.registry));
 }
 
-void ProgramCore::OnTimer(int id) { sequence_.OnTimer(id); }
+void ProgramCore::OnTimer(int id) {
+  if (id == kTimerCloseForUpdate) {
+    host_.timers.Cancel(id);
+    host_.window.Close();
+    return;
+  }
+  sequence_.OnTimer(id);
+}
 
 bool ProgramCore::StartsFirstDiagnosis() const {
   return config_.configReady.load(std::memory_order_acquire) &&

@@ -18,6 +18,7 @@
 #include "platform/ConnectionState.h"
 #include "platform/Environment.h"
 #include "platform/FileAccess.h"
+#include "platform/FileOperations.h"
 #include "platform/FileSystem.h"
 #include "platform/FileSystemRedirection.h"
 #include "platform/FileVersion.h"
@@ -45,6 +46,7 @@
 #include "shell/Settings.h"
 #include "shell/core/SettingsPageMethods.h"
 #include "shell/ShellOperations.h"
+#include "shell/update/SelfUpdate.h"
 #include "usbkey/UsbKeyBindings.h"
 
 namespace tessaly {
@@ -79,6 +81,8 @@ struct ProgramPlatform {
   ProcessLauncher& launcher;
   // Loads the key adapters the USB-key probe binds.
   const ModuleLoader& modules;
+  // Swaps the program file for a newer one (the self-update).
+  const FileOperations& fileOperations;
   // The program file's full path, and its name without extension, which names the key of
   // the administrator's document override.
   std::u16string programPath;
@@ -122,7 +126,7 @@ class ProgramCore final : public ExternalMethodTarget {
   // The page is complete: removes the zone-0 switch, shows the OS, browser and connection
   // and waits for the configuration.
   void OnPageLoaded();
-  // One of the diagnosis timers (1 to 18) has fired.
+  // One of the diagnosis timers (1 to 18) or the self-update's closing timer has fired.
   void OnTimer(int id);
   // Whether the configuration worker is done with the configuration (DiagnosisServices.h).
   bool IsConfigurationSettled() const;
@@ -171,6 +175,7 @@ class ProgramCore final : public ExternalMethodTarget {
   SettingsPageMethods settingsMethods_;
   UsbKeyBindings usbKeys_;
   std::thread configWorker_;
+  SelfUpdate selfUpdate_;
   // Last: its install worker ends first, while everything the worker uses is still there.
   ComponentBindings components_;
 };

@@ -17,7 +17,7 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          logonTasks_, links_,
                          components_.paths, components_.redirection, components_.versions,
                          components_.files, components_.files, components_.usb,
-                         components_.launcher, modules_, ModuleFilePath(), applicationName_};
+                         components_.launcher, modules_, fileOperations_, ModuleFilePath(), applicationName_};
 }
 
 }  // namespace tessaly::win32

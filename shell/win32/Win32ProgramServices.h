@@ -10,6 +10,7 @@
 #include "platform/win32/Win32ConnectionState.h"
 #include "platform/win32/Win32ModuleLoader.h"
 #include "platform/win32/Win32Environment.h"
+#include "platform/win32/Win32FileOperations.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32LinkOpener.h"
 #include "platform/win32/Win32LogonTasks.h"
@@ -59,6 +60,7 @@ class Win32ProgramServices {
   Win32LinkOpener links_;
   Win32ComponentServices components_;
   Win32ModuleLoader modules_;
+  Win32FileOperations fileOperations_;
   std::u16string applicationName_;
 };
 

@@ -17,7 +17,12 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /components/item.xml     200, a document whose items install the files below
   /files/NAME              200, file NAME of the folder $TESSALY_TEST_FILES (the test installer
                            and COM library the build makes); /files/Mismatched.exe is the
-                           installer under a name whose configured digest it does not have
+                           installer under a name whose configured digest it does not have.
+                           Counts a hit for the token "files-NAME" (see /hits/, with every
+                           character of NAME other than letters, digits, "_" and "-" as "_")
+  /cut/NAME                200 announcing the length of file NAME of $TESSALY_TEST_FILES,
+                           sending half of it, then closing (a download that breaks off);
+                           counts a hit for "cut-NAME" likewise
   /console/feitian.xml     200, the same with a driver item of the Feitian key probe
   /console/watchdata.xml   200, the same with a driver item of the Watchdata key probe
   /counter                 200, a number that grows with every request, marked cacheable
@@ -93,6 +98,11 @@ def test_file(name):
             return file.read()
     except OSError:
         return None
+
+
+def file_token(kind, name):
+    """The hit token of a served file: what /hits/ accepts."""
+    return kind + "-" + re.sub(r"[^A-Za-z0-9_-]", "_", name)
 
 
 def md5_of(name):
@@ -234,7 +244,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             self.send_body(200, components_document(server), "text/xml")
         elif path.startswith("/files/") and test_file(path[len("/files/"):]) is not None:
+            COUNTERS.hit(file_token("files", path[len("/files/"):]))
             self.send_body(200, test_file(path[len("/files/"):]))
+        elif path.startswith("/cut/") and test_file(path[len("/cut/"):]) is not None:
+            COUNTERS.hit(file_token("cut", path[len("/cut/"):]))
+            body = test_file(path[len("/cut/"):])
+            self.close_after(200, [("Content-Length", str(len(body)))], body[: len(body) // 2])
         elif path in ("/console/feitian.xml", "/console/watchdata.xml"):
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             kind = path[len("/console/"):-len(".xml")]

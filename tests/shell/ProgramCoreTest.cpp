@@ -14,6 +14,7 @@
 #include "tests/fakes/FakeModuleLoader.h"
 #include "tests/fakes/FakeModuleResources.h"
 #include "tests/fakes/FakeProcessLauncher.h"
+#include "tests/fakes/FakeProgramFolder.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeResolver.h"
 #include "tests/fakes/FakeScriptedPrompts.h"
@@ -179,6 +180,7 @@ class ProgramCoreTest : public testing::Test {
   FakeUsbDriver usb;
   FakeProcessLauncher launcher;
   FakeModuleLoader modules;
+  FakeProgramFolder programFolder;
   FakeTimerService timers;
   LoggingPage page{log};
   FakeScriptedPrompts prompts;
@@ -188,7 +190,7 @@ class ProgramCoreTest : public testing::Test {
                       fakes.systemFacts, resources, connection, internet, random,
                       wideEnvironment, files, resolver, zones, sslCache, certificateStores,
                       tasks, links, fileView, fileView, fileView, fileStore, fileStore, usb,
-                      launcher, modules, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
+                      launcher, modules, programFolder, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
       ProgramHost{timers, page, prompts, window}};
 };
 
@@ -296,6 +298,16 @@ struct TrayCase {
   std::uint32_t userType;
   std::vector<std::string> log;
 };
+
+// The update worker closes the program through a timer, so the window is closed on the GUI
+// thread; the timer fires once.
+TEST_F(ProgramCoreTest, TheUpdatesClosingTimerClosesTheWindowOnce) {
+  timers.SetHandler([this](int id) { core.OnTimer(id); });
+  timers.Arm(kTimerCloseForUpdate, 0);
+  timers.RunUntilIdle();
+  EXPECT_EQ(log.Take(), std::vector<std::string>{"window.Close"});
+  EXPECT_EQ(timers.Fired(), std::vector<int>{kTimerCloseForUpdate});
+}
 
 TEST_F(ProgramCoreTest, TrayCommandsRestoreTheWindowAndDriveThePage) {
   const std::vector<TrayCase> cases = {

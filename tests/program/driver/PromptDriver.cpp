@@ -1,0 +1,123 @@
+// Answers the real program's prompts the way a user would, for the update tests: finds the
+// box among the top-level dialogs by the texts it shows and presses one of its buttons.
+//   prompt_driver answer yes|no   the update question: "立即更新程序" or "下次启动更新"
+//   prompt_driver confirm         the mandatory update's information box: OK
+//   prompt_driver main-window     waits for the main window (a dialog titled "Tessaly"
+//                                 that shows no button)
+//   prompt_driver close           closes the main window
+//   prompt_driver poll            fires the main window's configuration poll (timer 1), as
+//                                 the page's load does; Wine has no HTML engine to load it
+// Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "resources/StringTable.h"
+
+namespace {
+
+constexpr DWORD kWaitMs = 30000;
+constexpr DWORD kPollMs = 100;
+constexpr WPARAM kPollTimer = 1;
+
+std::u16string_view ProgramString(unsigned id) {
+  for (const auto& entry : tessaly::kProgramStrings) {
+    if (entry.id == id) {
+      return entry.text;
+    }
+  }
+  return {};
+}
+
+std::u16string TextOf(HWND window) {
+  wchar_t buffer[512];
+  const int length = GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer),
+                        static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
+bool IsButton(HWND window) {
+  wchar_t name[32];
+  return GetClassNameW(window, name, static_cast<int>(std::size(name))) > 0 &&
+         lstrcmpiW(name, L"Button") == 0;
+}
+
+struct Search {
+  std::u16string_view shownText;  // a child showing this text; empty: no button at all
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK LookAtChild(HWND child, LPARAM parameter) {
+  auto& search = *reinterpret_cast<Search*>(parameter);
+  if (search.shownText.empty() ? IsButton(child) : TextOf(child) == search.shownText) {
+    search.found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK LookAtWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<Search*>(parameter);
+  wchar_t name[32];
+  if (!IsWindowVisible(window) || GetClassNameW(window, name, 32) == 0 ||
+      lstrcmpW(name, L"#32770") != 0 || TextOf(window) != u"Tessaly") {
+    return TRUE;
+  }
+  Search inside{search.shownText};
+  EnumChildWindows(window, LookAtChild, reinterpret_cast<LPARAM>(&inside));
+  if ((inside.found != nullptr) != search.shownText.empty()) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The "Tessaly" dialog that shows `text`, or with an empty text the one without buttons.
+HWND WaitForDialog(std::u16string_view text) {
+  for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
+    Search search{text};
+    EnumWindows(LookAtWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      return search.found;
+    }
+    Sleep(kPollMs);
+  }
+  return nullptr;
+}
+
+int Press(std::u16string_view text, int button) {
+  const HWND dialog = WaitForDialog(text);
+  if (dialog == nullptr) {
+    return 1;
+  }
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int count, wchar_t** arguments) {
+  const std::wstring_view command = count >= 2 ? arguments[1] : L"";
+  const std::wstring_view choice = count >= 3 ? arguments[2] : L"";
+  if (command == L"answer" && choice == L"yes") {
+    return Press(ProgramString(tessaly::kStringUpdateNow), IDYES);
+  }
+  if (command == L"answer" && choice == L"no") {
+    return Press(ProgramString(tessaly::kStringUpdateAtNextStart), IDNO);
+  }
+  if (command == L"confirm") {
+    return Press(ProgramString(tessaly::kStringMandatoryUpdateNotice), IDOK);
+  }
+  if (command == L"main-window") {
+    return WaitForDialog({}) != nullptr ? 0 : 1;
+  }
+  if (command == L"close" || command == L"poll") {
+    const HWND window = WaitForDialog({});
+    const bool posted = window != nullptr &&
+                        (command == L"close" ? PostMessageW(window, WM_CLOSE, 0, 0)
+                                             : PostMessageW(window, WM_TIMER, kPollTimer, 0));
+    return posted ? 0 : 1;
+  }
+  return 2;
+}

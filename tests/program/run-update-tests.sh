@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# The self-update of the real Tessaly.exe in real processes under 64-bit Wine, on a virtual
+# display, in a fresh prefix, against the local test server. The server's configuration names
+# a newer build of the program (the same program with file version 1.0.0.5); each run starts
+# the program under its own name in a folder of its own, answers its real prompts through
+# their windows (prompt_driver.exe) and looks at what is left in the folder:
+#   accepted     the program asks, downloads, moves itself to ".old", puts the new build in
+#                place, starts it with "/update" and ends; the new instance deletes the
+#                ".old" copy and runs its diagnosis
+#   mandatory    the information box instead of the question, then the same
+#   declined     nothing is replaced and the diagnosis starts at once
+#   installer    the record's installer is downloaded and started, nothing is replaced and
+#                the program ends
+#   mismatch     a served build whose digest is not the record's: deleted, nothing replaced,
+#                the program keeps running
+#   cut          a download that breaks off half-way: the same
+#   usage: tests/program/run-update-tests.sh TESSALY_EXE NEXT_VERSION_EXE PROMPT_DRIVER_EXE TEST_INSTALLER_EXE
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+program=$(absolute "$1")
+next=$(absolute "$2")
+driver=$(absolute "$3")
+installer=$(absolute "$4")
+
+# The server serves the files of one folder, named when it starts: make it, then run again
+# under the server.
+if [ -z "${TESSALY_UPDATE_FILES:-}" ]; then
+  files=$(mktemp -d)
+  TESSALY_UPDATE_FILES=$files TESSALY_TEST_FILES=$files \
+    "$here/../server/with-test-server.sh" bash "$0" "$program" "$next" "$driver" "$installer"
+  status=$?
+  rm -rf "$files"
+  exit $status
+fi
+
+files=$TESSALY_UPDATE_FILES
+server=$TESSALY_TEST_SERVER
+wine=/usr/lib/wine/wine64
+work=$(mktemp -d)
+WINEPREFIX="$work/prefix"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+display_pid=
+cleanup() {
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+passed=0
+failed=0
+
+check() {
+  local label=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+    echo "ok   $label"
+  else
+    failed=$((failed + 1))
+    echo "FAIL $label"
+  fi
+}
+
+# Waits up to 30 s for a condition.
+eventually() {
+  for _ in $(seq 150); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  "$@"
+}
+
+# One display for the whole run, on a number no one else uses.
+for number in $(seq 140 199); do
+  [ -e "/tmp/.X$number-lock" ] && continue
+  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  display_pid=$!
+  sleep 1
+  if kill -0 "$display_pid" 2>/dev/null; then
+    export DISPLAY=":$number"
+    break
+  fi
+  display_pid=
+done
+[ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
+
+"$wine" wineboot --init >/dev/null 2>&1
+/usr/lib/wine/wineserver -w
+
+cp "$next" "$files/Tessaly.exe"
+cp "$installer" "$files/TessalyTestInstaller.exe"
+next_md5=$(md5sum "$next" | cut -d' ' -f1)
+# A configuration whose only check is a service on the test server (so a hit shows the
+# diagnosis ran) and whose update record names the newer build.
+document() {
+  local name=$1 remote=$2 attributes=$3
+  cat >"$files/$name.xml" <<DOCUMENT
+<?xml version="1.0" encoding="utf-8"?>
+<checkitems base="$server/files/">
+  <config type="service"><entry>$server/probe/diagnosis-$name</entry></config>
+  <appinfo version="1.0.0.5" remote="$server/$remote" $attributes/>
+</checkitems>
+DOCUMENT
+}
+document accepted files/Tessaly.exe "md5=\"$next_md5\""
+document mandatory files/Tessaly.exe 'imperative="1"'
+document declined files/Tessaly.exe ''
+document installer files/Tessaly.exe "installer=\"$server/files/TessalyTestInstaller.exe\""
+document mismatch files/Tessaly.exe 'md5="0123456789abcdef0123456789abcdef"'
+document cut cut/Tessaly.exe ''
+
+settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
+downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
+downloads_unix=$("$wine" winepath -u "$downloads\\DownTmp" 2>/dev/null)
+if [ -z "$downloads" ] || [ -z "$downloads_unix" ]; then
+  echo "the prefix's temporary folder is unknown"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+
+hits() { python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1]).read().decode())' "$server/hits/$1"; }
+diagnosis_ran() { [ "$(hits "diagnosis-$1")" -ge 1 ]; }
+same_file() { cmp -s "$1" "$2"; }
+absent() { [ ! -e "$1" ]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+running() { kill -0 "$1" 2>/dev/null; }
+
+# Starts the program under its ordinary name in a folder of its own, with the scenario's
+# configuration and an update check due, and stands in for the page's load, which starts the
+# configuration poll (Wine has no HTML engine to load the page). Sets $folder and $pid.
+start_program() {
+  local name=$1
+  folder="$work/$name"
+  mkdir -p "$folder"
+  cp "$program" "$folder/Tessaly.exe"
+  "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+    /d "$server/files/$name.xml" /f >/dev/null 2>&1
+  "$wine" reg delete "$settings" /v LastUpdate /f >/dev/null 2>&1
+  rm -f "$downloads_unix/Tessaly.exe"
+  "$wine" "$folder/Tessaly.exe" >/dev/null 2>&1 &
+  pid=$!
+  "$wine" "$driver" poll >/dev/null 2>&1
+}
+
+# Closes the running instance, if one is meant to run, and waits for Wine to settle.
+end_programs() {
+  [ "${1:-}" = ended ] || "$wine" "$driver" close >/dev/null 2>&1
+  timeout 60 /usr/lib/wine/wineserver -w || /usr/lib/wine/wineserver -k
+}
+
+# The accepted and the mandatory update: the new build replaces the running program.
+for scenario in accepted mandatory; do
+  start_program "$scenario"
+  if [ "$scenario" = accepted ]; then
+    check "$scenario: the question is answered" "$wine" "$driver" answer yes
+  else
+    check "$scenario: the notice is confirmed" "$wine" "$driver" confirm
+  fi
+  check "$scenario: the old instance ends" eventually ended "$pid"
+  check "$scenario: the new build is in place" same_file "$folder/Tessaly.exe" "$next"
+  check "$scenario: the new instance deleted the .old copy" eventually absent "$folder/Tessaly.exe.old"
+  check "$scenario: the new instance runs" "$wine" "$driver" poll
+  check "$scenario: the new instance ran its diagnosis" eventually diagnosis_ran "$scenario"
+  check "$scenario: the download went into place" absent "$downloads_unix/Tessaly.exe"
+  end_programs
+done
+
+start_program declined
+check "declined: the question is answered" "$wine" "$driver" answer no
+check "declined: the diagnosis starts at once" eventually diagnosis_ran declined
+check "declined: the program keeps running" running "$pid"
+check "declined: nothing is replaced" same_file "$folder/Tessaly.exe" "$program"
+end_programs
+
+start_program installer
+rm -f "$downloads_unix/test-installer-command.txt"
+check "installer: the question is answered" "$wine" "$driver" answer yes
+check "installer: the installer ran" eventually test -s "$downloads_unix/test-installer-command.txt"
+check "installer: the program ends" eventually ended "$pid"
+check "installer: nothing is replaced" same_file "$folder/Tessaly.exe" "$program"
+end_programs ended
+
+served_more() { [ "$(hits "$1")" -gt "$2" ]; }
+for scenario in mismatch cut; do
+  token=files-Tessaly_exe
+  [ "$scenario" = cut ] && token=cut-Tessaly_exe
+  served=$(hits "$token")
+  start_program "$scenario"
+  check "$scenario: the question is answered" "$wine" "$driver" answer yes
+  check "$scenario: the new build is fetched" eventually served_more "$token" "$served"
+  check "$scenario: the download is deleted" eventually absent "$downloads_unix/Tessaly.exe"
+  check "$scenario: nothing is replaced" same_file "$folder/Tessaly.exe" "$program"
+  check "$scenario: no .old copy" absent "$folder/Tessaly.exe.old"
+  check "$scenario: the program keeps running" running "$pid"
+  check "$scenario: it stays the only instance" "$wine" "$driver" main-window
+  end_programs
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
