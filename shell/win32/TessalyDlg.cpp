@@ -31,7 +31,8 @@ CTessalyDlg::CTessalyDlg(HINSTANCE module, std::span<const std::u16string> argum
       hideRequested_(arguments.size() >= 2 && arguments[1] == u"/hide"),
       services_(std::move(applicationName)),
       prompts_(module, kStringProgramTitle),
-      page_([this] { return PageScript(); }) {}
+      page_([this] { return PageScript(); }),
+      downloadingBox_(module) {}
 
 CTessalyDlg::~CTessalyDlg() {
   if (window_ != nullptr) {
@@ -96,6 +97,7 @@ void CTessalyDlg::OnInitDialog() {
   prompts_.SetMainWindow(window_);
   // The settings key is opened (and on the first run created) as the core is composed.
   core_ = std::make_unique<ProgramCore>(platform, ProgramHost{*timers_, page_, prompts_, *this});
+  downloadingBox_.BindTo(core_->shellOperations());
   external_ = new ExternalDispatch(*core_);
   CreateBrowser();
   const HICON icon = LoadIconW(module_, MAKEINTRESOURCEW(IDR_APP_ICON));
