@@ -159,6 +159,11 @@ if build win64; then
   run_counted wine-program tests/server/with-test-server.sh \
     bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \
     build/win64/tests/tessaly_program_tests.exe
+  # The certificate pages' progress window and enrolment-control repair, on a virtual display,
+  # in a prefix of their own; the window's picture is kept in the log folder.
+  run_counted wine-certificates tests/server/with-test-server.sh \
+    bash tests/program/run-certificate-tests.sh build/win64/shell/win32/Tessaly.exe \
+    build/win64/tests/tessaly_program_tests.exe "$log_dir"
   # The component installs end to end: the test installer and COM library the build made.
   TESSALY_TEST_FILES="$root/build/win64/tests/components" run_counted wine-components \
     tests/server/with-test-server.sh \

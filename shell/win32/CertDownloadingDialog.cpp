@@ -2,24 +2,10 @@
 
 #include "platform/win32/WideText.h"
 #include "resources/program/ProgramWindowResources.h"
+#include "shell/win32/TopLevelWindow.h"
 
 namespace tessaly::win32 {
 namespace {
-
-void CentreOnWorkArea(HWND window) {
-  RECT frame;
-  GetWindowRect(window, &frame);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-    return;
-  }
-  const RECT& work = monitor.rcWork;
-  SetWindowPos(window, nullptr,
-               work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
-               work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void SetText(HWND window, std::u16string_view text) {
   const std::u16string owned(text);
@@ -48,17 +34,7 @@ bool CertDownloadingDialog::Open(std::u16string_view title, std::u16string_view 
 }
 
 std::u16string CertDownloadingDialog::Caption() const {
-  if (window_ == nullptr) {
-    return {};
-  }
-  const int length = GetWindowTextLengthW(window_);
-  if (length <= 0) {
-    return {};
-  }
-  std::u16string caption(static_cast<std::size_t>(length) + 1, u'\0');
-  const int copied = GetWindowTextW(window_, AsWide(caption), length + 1);
-  caption.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return caption;
+  return window_ != nullptr ? WindowText(window_) : std::u16string();
 }
 
 void CertDownloadingDialog::SetTexts(std::u16string_view title, std::u16string_view text) {

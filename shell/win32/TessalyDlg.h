@@ -66,7 +66,6 @@ class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
   void RemoveTrayIcon();
   void OnTrayNotification(LPARAM mouseMessage);
   void ShowTrayMenu();
-  void CentreWindow();
   unique_com_ptr<IDispatch> PageScript() const;
 
   // ProgramWindow

@@ -1,6 +1,7 @@
 #include "tests/program/DesktopWindows.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -58,17 +59,6 @@ std::vector<HWND> TopLevelWindowsCaptioned(const std::u16string& caption, DWORD 
   return search.found;
 }
 
-std::u16string WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  if (length <= 0) {
-    return {};
-  }
-  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
-  const int copied = GetWindowTextW(window, AsWide(text), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
-}
-
 std::vector<std::u16string> ChildTexts(HWND window) {
   std::vector<std::u16string> texts;
   EnumChildWindows(window, &CollectChildText, reinterpret_cast<LPARAM>(&texts));
@@ -121,7 +111,7 @@ bool SaveWindowPicture(HWND window, const std::u16string& path) {
   if (!copied) {
     return false;
   }
-  std::ofstream out(std::wstring(AsWide(path)), std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::path(std::wstring(AsWide(path))), std::ios::binary | std::ios::trunc);
   out.write(file.data(), static_cast<std::streamsize>(file.size()));
   return static_cast<bool>(out);
 }

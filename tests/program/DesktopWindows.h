@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "shell/win32/TopLevelWindow.h"
+
 namespace tessaly::win32 {
 
 // What the tests of the program's own windows need of the desktop (a display must be
@@ -22,7 +24,6 @@ HMODULE LoadProgramResources();
 // or, with 0, of any process.
 std::vector<HWND> TopLevelWindowsCaptioned(const std::u16string& caption, DWORD processId = 0);
 
-std::u16string WindowText(HWND window);
 // The texts of every child window, in the order the system lists them.
 std::vector<std::u16string> ChildTexts(HWND window);
 

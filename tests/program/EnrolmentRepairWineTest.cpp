@@ -9,8 +9,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "certificates/EnrolmentRepair.h"
@@ -40,8 +40,13 @@ std::u16string SystemFile(std::u16string_view name) {
 }
 
 std::string Contents(const std::u16string& path) {
-  std::ifstream in(std::wstring(AsWide(path)), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(std::filesystem::path(std::wstring(AsWide(path))), std::ios::binary);
+  std::string bytes;
+  char block[4096];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    bytes.append(block, static_cast<std::size_t>(in.gcount()));
+  }
+  return bytes;
 }
 
 bool Exists(const std::u16string& path) {
@@ -58,7 +63,7 @@ std::string Pattern(std::size_t size) {
 }
 
 void Plant(const std::u16string& path) {
-  std::ofstream(std::wstring(AsWide(path)), std::ios::binary) << "planted control";
+  std::ofstream(std::filesystem::path(std::wstring(AsWide(path))), std::ios::binary) << "planted control";
 }
 
 class EnrolmentRepairWineTest : public testing::Test {

@@ -27,8 +27,15 @@ export TESSALY_PROGRAM TESSALY_SCREENSHOT_DIR
 TESSALY_PROGRAM=$(windows_path "$program")
 TESSALY_SCREENSHOT_DIR="$(windows_path "$work/pictures")\\"
 
+# Like a Chinese Windows, the dialog font and the captions' font show Chinese (Debian's Noto
+# CJK); Wine draws the frames itself, as there is no window manager to do it.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$0" wineboot --init >/dev/null 2>&1
+  "$0" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes" \
+    /v "MS Shell Dlg" /t REG_SZ /d "Noto Sans CJK SC" /f >/dev/null 2>&1
+  "$0" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
+    /v Tahoma /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK SC" /f >/dev/null 2>&1
+  "$0" reg add "HKCU\Software\Wine\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   /usr/lib/wine/wineserver -w
   "$0" "$1" --gtest_filter="CertDownloadingWindowTest.*:EnrolmentRepairWineTest.*" --gtest_brief=1
 ' "$wine" "$tests" >"$work/gtest.log" 2>&1
