@@ -1,9 +1,14 @@
-// The enrolment-control repair of Vista and later against the real system under a display:
+// The enrolment-control repair against the real system under a display, for Vista and
+// later and (with Wine's version set to Windows XP) for earlier Windows:
 // files planted in or removed from the system folder, the class registration removed, the
 // real question answered by pressing its buttons, the control files downloaded from the
 // local test server (TESSALY_TEST_SERVER), the failure message read off the real box, and
 // the real registry editor importing the script that lies beside Tessaly.exe
 // (TESSALY_PROGRAM).
+// RegDeleteTreeW is declared from Vista on; Wine has it whatever version it reports.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -32,6 +37,10 @@ namespace {
 
 constexpr wchar_t kClassKey[] = L"CLSID\\{884e2049-217d-11da-b2a4-000e7bbb2b09}";
 constexpr wchar_t kServerKey[] = L"CLSID\\{884e2049-217d-11da-b2a4-000e7bbb2b09}\\LocalServer32";
+constexpr wchar_t kXenrollClassKey[] = L"CLSID\\{127698e4-e730-4e5c-a2b1-21490a70c8a1}";
+constexpr wchar_t kXenrollServerKey[] =
+    L"CLSID\\{127698e4-e730-4e5c-a2b1-21490a70c8a1}\\LocalServer32";
+constexpr wchar_t kXenrollProgIdKey[] = L"CEnroll.CEnroll.2";
 
 std::u16string SystemFile(std::u16string_view name) {
   wchar_t folder[MAX_PATH] = {};
@@ -84,9 +93,10 @@ class EnrolmentRepairWineTest : public testing::Test {
     GetTempPathW(MAX_PATH, temporary);
     folder_ = std::u16string(reinterpret_cast<const char16_t*>(temporary)) + u"Quaymark Tessaly\\";
     CreateDirectoryW(AsWide(folder_), nullptr);
-    const std::u16string script = folder_ + u"certenroll.reg";
-    ASSERT_TRUE(CopyFileW(AsWide(built.substr(0, built.find_last_of(u'\\') + 1) + u"certenroll.reg"),
-                          AsWide(script), FALSE));
+    const std::u16string deployed = built.substr(0, built.find_last_of(u'\\') + 1);
+    for (const std::u16string script : {u"certenroll.reg", u"xenroll.reg"}) {
+      ASSERT_TRUE(CopyFileW(AsWide(deployed + script), AsWide(folder_ + script), FALSE));
+    }
     programPath_ = folder_ + u"Tessaly.exe";
     prompts_ = std::make_unique<Win32Prompts>(resources_, kStringProgramTitle);
     Remove();
@@ -101,10 +111,12 @@ class EnrolmentRepairWineTest : public testing::Test {
 
   // The PC without the controls: no files, no class.
   void Remove() {
-    DeleteFileW(AsWide(library_));
-    DeleteFileW(AsWide(server32_));
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, kServerKey);
-    RegDeleteKeyW(HKEY_CLASSES_ROOT, kClassKey);
+    for (const std::u16string* file : {&library_, &server32_, &xenroll_}) {
+      DeleteFileW(AsWide(*file));
+    }
+    for (const wchar_t* key : {kClassKey, kXenrollClassKey, kXenrollProgIdKey}) {
+      RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+    }
   }
 
   void Repair(const std::string& server) {
@@ -115,9 +127,9 @@ class EnrolmentRepairWineTest : public testing::Test {
   }
 
   // The registration as the registry editor wrote it: the expandable path of the server.
-  static std::u16string RegisteredServer() {
+  static std::u16string RegisteredServer(const wchar_t* path = kServerKey) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kServerKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
       return {};
     }
     wchar_t value[MAX_PATH + 1] = {};
@@ -138,6 +150,7 @@ class EnrolmentRepairWineTest : public testing::Test {
   std::u16string programPath_;
   const std::u16string library_ = SystemFile(u"CertEnroll.dll");
   const std::u16string server32_ = SystemFile(u"CertEnrollCtrl.exe");
+  const std::u16string xenroll_ = SystemFile(u"xenroll.dll");
   Win32SystemFacts system_;
   Win32WideEnvironment environment_;
   Win32PathProbe paths_;
@@ -202,6 +215,25 @@ TEST_F(EnrolmentRepairWineTest, AFailedDownloadShowsTheMessageAndRegistersNothin
             message.texts().end());
   EXPECT_FALSE(Exists(library_));
   EXPECT_EQ(RegisteredServer(), u"");
+}
+
+// Runs on its own, with Wine's version set to Windows XP.
+TEST_F(EnrolmentRepairWineTest, BeforeVistaXenrollIsDownloadedAndRegisteredWithoutAQuestion) {
+  if (system_.VersionFacts().major >= 6) {
+    GTEST_SKIP() << "Windows XP only (tests/program/run-certificate-tests.sh sets it)";
+  }
+  DialogAnswerer none(u"Tessaly", IDNO, 3000);
+  Repair(server_);
+  EXPECT_EQ(Contents(xenroll_), Pattern(4000));
+  EXPECT_EQ(RegisteredServer(kXenrollServerKey), u"%SystemRoot%\\System32\\xenroll.dll");
+  EXPECT_TRUE(RegisteredServer(kServerKey).empty());
+
+  // Present and registered now: the next call changes nothing.
+  Plant(xenroll_);
+  Repair(server_);
+  none.Join();
+  EXPECT_FALSE(none.answered());
+  EXPECT_EQ(Contents(xenroll_), "planted control");
 }
 
 }  // namespace
