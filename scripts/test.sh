@@ -3,8 +3,9 @@
 #   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
 #   2. the shipped i686 files (built alone: this machine runs no 32-bit code), each checked
 #      to load on Windows XP SP3; the Windows tests (MinGW x86_64) under 64-bit Wine in a
-#      fresh prefix, the console front end end to end, and Tessaly.exe itself in real
-#      processes on a virtual display;
+#      fresh prefix, the console front end end to end, Tessaly.exe itself in real
+#      processes on a virtual display, and the real page in chromium against the real
+#      program through the development bridge;
 #   3. the page in Debian's chromium with a mock of the program's external object;
 #   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
@@ -164,6 +165,12 @@ if build win64; then
   run_counted wine-certificates tests/server/with-test-server.sh \
     bash tests/program/run-certificate-tests.sh build/win64/shell/win32/Tessaly.exe \
     build/win64/tests/tessaly_program_tests.exe "$log_dir"
+  # The real page in Chromium against the real program (the development bridge), on a
+  # virtual display, in a prefix of its own; screenshots beside the logs.
+  TESSALY_SCREENSHOTS="$log_dir/bridge-screenshots" run_counted wine-bridge \
+    tests/server/with-test-server.sh bash tests/bridge/run-bridge-tests.sh \
+    build/win64/tools/bridge/TessalyBridge.exe build/win64/tests/bridge_window_signal.exe \
+    build/win64/resources/page/js/jquery.min.js
   # The component installs end to end: the test installer and COM library the build made.
   TESSALY_TEST_FILES="$root/build/win64/tests/components" run_counted wine-components \
     tests/server/with-test-server.sh \

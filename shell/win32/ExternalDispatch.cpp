@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,19 @@ VARTYPE VariantTypeOf(ParameterType type) {
   return VT_EMPTY;
 }
 
+// A script's NaN or infinity is no integer. Windows' conversion refuses it as an
+// overflow, but not every implementation does (Wine's answers 2147483647), so it is
+// refused here before the conversion is asked.
+bool IsNonFiniteNumber(const VARIANT& given) {
+  return (given.vt == VT_R8 && !std::isfinite(given.dblVal)) ||
+         (given.vt == VT_R4 && !std::isfinite(given.fltVal));
+}
+
 // One argument in its declared type; false when the engine's value does not convert.
 bool ConvertArgument(const VARIANT& given, ParameterType type, MethodArgument& argument) {
+  if (type == ParameterType::Integer && IsNonFiniteNumber(given)) {
+    return false;
+  }
   ScopedVariant converted;
   if (FAILED(VariantChangeType(converted.get(), const_cast<VARIANT*>(&given), 0,
                                VariantTypeOf(type)))) {

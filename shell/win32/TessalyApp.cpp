@@ -82,7 +82,8 @@ std::vector<std::u16string> ProgramArguments() {
   return arguments;
 }
 
-int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& arguments) {
+int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& arguments,
+                     PageRealisation* outsidePage) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), kAllWin95Classes};
   InitCommonControlsEx(&controls);
   RegisterForRestart();
@@ -98,7 +99,7 @@ int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& argume
   const bool ole = SUCCEEDED(OleInitialize(nullptr));
   int status = 0;
   {
-    CTessalyDlg dialog(module, arguments, ApplicationName());
+    CTessalyDlg dialog(module, arguments, ApplicationName(), outsidePage);
     status = dialog.DoModal();
   }
   if (ole) {

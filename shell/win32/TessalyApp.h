@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/win32/PageRealisation.h"
+
 namespace tessaly::win32 {
 
 // The per-logon single-instance mutex.
@@ -22,8 +24,10 @@ inline constexpr std::uint32_t kOldCopyRetryMs = 100;
 // until it closes.
 class CTessalyApp {
  public:
-  // `arguments` is the command line split, the program's name first. Answers the exit code.
-  int Run(HINSTANCE module, const std::vector<std::u16string>& arguments);
+  // `arguments` is the command line split, the program's name first; `outsidePage` as for
+  // CTessalyDlg. Answers the exit code.
+  int Run(HINSTANCE module, const std::vector<std::u16string>& arguments,
+          PageRealisation* outsidePage = nullptr);
 };
 
 // Deletes `path` when it exists, retrying every `retryMs` while it cannot be deleted, for

@@ -26,13 +26,14 @@ std::u16string PageAddress() { return u"res://" + ModuleFilePath() + u"/104"; }
 }  // namespace
 
 CTessalyDlg::CTessalyDlg(HINSTANCE module, std::span<const std::u16string> arguments,
-                         std::u16string applicationName)
+                         std::u16string applicationName, PageRealisation* outsidePage)
     : module_(module),
       // Only the first argument counts, compared exactly.
       hideRequested_(arguments.size() >= 2 && arguments[1] == u"/hide"),
       services_(std::move(applicationName)),
       prompts_(module, kStringProgramTitle),
       page_([this] { return PageScript(); }),
+      outsidePage_(outsidePage),
       downloadingBox_(module) {}
 
 CTessalyDlg::~CTessalyDlg() {
@@ -97,10 +98,15 @@ void CTessalyDlg::OnInitDialog() {
   timers_ = std::make_unique<WindowTimerService>(window_);
   prompts_.SetMainWindow(window_);
   // The settings key is opened (and on the first run created) as the core is composed.
-  core_ = std::make_unique<ProgramCore>(platform, ProgramHost{*timers_, page_, prompts_, *this});
+  PageSink& page = outsidePage_ != nullptr ? outsidePage_->Page() : page_;
+  core_ = std::make_unique<ProgramCore>(platform, ProgramHost{*timers_, page, prompts_, *this});
   downloadingBox_.BindTo(core_->shellOperations());
   external_ = new ExternalDispatch(*core_);
-  CreateBrowser();
+  if (outsidePage_ != nullptr) {
+    outsidePage_->Start(window_, *external_, *core_);
+  } else {
+    CreateBrowser();
+  }
   const HICON icon = LoadIconW(module_, MAKEINTRESOURCEW(IDR_APP_ICON));
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -342,6 +348,9 @@ INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_DESTROY:
       RemoveTrayIcon();
+      if (outsidePage_ != nullptr) {
+        outsidePage_->Stop();
+      }
       CloseBrowser();
       SetWindowLongPtrW(window_, DWLP_USER, 0);
       window_ = nullptr;

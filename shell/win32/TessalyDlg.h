@@ -15,6 +15,7 @@
 #include "shell/core/ProgramCore.h"
 #include "shell/win32/BrowserSite.h"
 #include "shell/win32/DownloadingBoxBinding.h"
+#include "shell/win32/PageRealisation.h"
 #include "shell/win32/ScriptPageSink.h"
 #include "shell/win32/Win32ProgramServices.h"
 
@@ -33,9 +34,11 @@ inline constexpr wchar_t kMainWindowTitle[] = L"Tessaly";
 // also owns the tray icon, the "/hide" start and the title-band drag.
 class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
  public:
-  // `arguments` is the whole command line split, the program's name first.
+  // `arguments` is the whole command line split, the program's name first. The page is
+  // the browser control's unless `outsidePage` realises it elsewhere (it must outlive the
+  // window).
   CTessalyDlg(HINSTANCE module, std::span<const std::u16string> arguments,
-              std::u16string applicationName);
+              std::u16string applicationName, PageRealisation* outsidePage = nullptr);
   ~CTessalyDlg() override;
   CTessalyDlg(const CTessalyDlg&) = delete;
   CTessalyDlg& operator=(const CTessalyDlg&) = delete;
@@ -86,6 +89,7 @@ class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
   Win32ProgramServices services_;
   Win32Prompts prompts_;
   ScriptPageSink page_;
+  PageRealisation* outsidePage_;
   HWND window_ = nullptr;
   std::unique_ptr<WindowTimerService> timers_;
   std::unique_ptr<ProgramCore> core_;
