@@ -95,15 +95,16 @@ export function regSet(key, name, type, data) {
   if (run.status !== 0) throw new Error(`reg add ${key} ${name} failed: ${run.stdout}${run.stderr}`);
 }
 
-// Opens the program's page, with the enrolment controls' stand-ins. Script errors are collected in `errors`; `delivered()` lists
+// Opens the program's page, with the enrolment controls' stand-ins (`enrolment` is their
+// configuration, see tests/page/mock-external.js). Script errors are collected in `errors`; `delivered()` lists
 // the page function calls the program made, in order, as the bridge's script ran them.
-export async function openPage(browser, bridge) {
+export async function openPage(browser, bridge, enrolment = { enroll: "certenroll" }) {
   const context = await browser.newContext({ viewport: { width: 650, height: 534 } });
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
   page.on("dialog", (dialog) => { errors.push(`unexpected dialog: ${dialog.message()}`); dialog.dismiss(); });
-  await page.addInitScript({ content: `(${enrolmentStandIns})({ enroll: "certenroll" });` });
+  await page.addInitScript({ content: `(${enrolmentStandIns})(${JSON.stringify(enrolment)});` });
   await page.goto(bridge.url, { waitUntil: "load" });
   // The program reports the OS text as soon as it hears that the page has loaded.
   await until("the page-load report", () =>
