@@ -1,5 +1,7 @@
 #include "shell/bridge/BridgeRoute.h"
 
+#include "diagnosis/AsciiCaselessFinder.h"
+
 namespace tessaly {
 namespace {
 
@@ -110,18 +112,9 @@ BridgeRoute RouteBridgeRequest(const ReceivedHttpRequest& request, std::string_v
 std::string PageWithBridgeScript(std::string_view page) {
   const std::string element =
       "<script type=\"text/javascript\" src=\"" + std::string(kBridgeScriptName) + "\"></script>";
-  std::string lower(page);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  std::size_t head = lower.find("<head");
-  std::size_t insertAt = 0;
-  if (head != std::string::npos) {
-    const std::size_t close = lower.find('>', head);
-    insertAt = close == std::string::npos ? 0 : close + 1;
-  }
+  const std::size_t head = AsciiCaselessFinder("<head").Find(page, 0);
+  const std::size_t close = head == std::string_view::npos ? head : page.find('>', head);
+  const std::size_t insertAt = close == std::string_view::npos ? 0 : close + 1;
   std::string result(page);
   result.insert(insertAt, element);
   return result;

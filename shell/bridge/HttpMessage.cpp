@@ -4,6 +4,8 @@
 #include <optional>
 #include <utility>
 
+#include "diagnosis/AsciiCaselessFinder.h"
+
 namespace tessaly {
 namespace {
 
@@ -29,8 +31,7 @@ bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) {
+    if (FoldAsciiCase(a[i]) != FoldAsciiCase(b[i])) {
       return false;
     }
   }
@@ -161,8 +162,6 @@ std::string HttpResponseText(int status, std::string_view contentType, std::stri
     reason = "Bad Request";
   } else if (status == 404) {
     reason = "Not Found";
-  } else if (status == 405) {
-    reason = "Method Not Allowed";
   }
   std::string text = "HTTP/1.1 " + std::to_string(status) + " " + std::string(reason) + "\r\n";
   if (!contentType.empty()) {

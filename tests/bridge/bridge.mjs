@@ -4,10 +4,10 @@
 // run-bridge-tests.sh sets the environment: WINE, WINEPREFIX, TESSALY_BRIDGE (the
 // program), TESSALY_BRIDGE_SIGNAL (the window helper), TESSALY_SCREENSHOTS.
 import { spawn, spawnSync } from "node:child_process";
-import { existsSync, mkdirSync, readFileSync, rmSync } from "node:fs";
-import { dirname, join } from "node:path";
-import { fileURLToPath } from "node:url";
+import { existsSync, readFileSync, rmSync } from "node:fs";
+import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
+import { mockSource, openContext } from "../page/harness.mjs";
 
 const wine = process.env.WINE || "/usr/lib/wine/wine64";
 const program = process.env.TESSALY_BRIDGE;
@@ -16,10 +16,6 @@ const prefix = process.env.WINEPREFIX;
 if (!program || !signalProgram || !prefix) {
   throw new Error("run me through tests/bridge/run-bridge-tests.sh");
 }
-// Chromium has no certificate-enrolment controls; the page tests' stand-ins for them serve
-// here too (its `external` object is replaced by the bridge's own before the page runs).
-const enrolmentStandIns = readFileSync(join(dirname(fileURLToPath(import.meta.url)), "../page/mock-external.js"), "utf8");
-export const shotDir = process.env.TESSALY_SCREENSHOTS || null;
 export const settingsKey = "HKCU\\Software\\Brimvane\\Orvendel\\Quaymark";
 export const hostsFile = join(prefix, "drive_c/windows/system32/drivers/etc/hosts");
 export const tasksFolder = join(prefix, "drive_c/windows/system32/tasks");
@@ -95,31 +91,19 @@ export function regSet(key, name, type, data) {
   if (run.status !== 0) throw new Error(`reg add ${key} ${name} failed: ${run.stdout}${run.stderr}`);
 }
 
-// Opens the program's page, with the enrolment controls' stand-ins (`enrolment` is their
-// configuration, see tests/page/mock-external.js). Script errors are collected in `errors`; `delivered()` lists
-// the page function calls the program made, in order, as the bridge's script ran them.
+// Opens the program's page, with the page tests' stand-ins for the enrolment controls,
+// which Chromium lacks (the mock's `external` object is replaced by the bridge's own
+// before the page runs); `enrolment` is their configuration (tests/page/mock-external.js).
+// `delivered()` lists the page function calls the program made, in order, as the bridge's
+// script ran them.
 export async function openPage(browser, bridge, enrolment = { enroll: "certenroll" }) {
-  const context = await browser.newContext({ viewport: { width: 650, height: 534 } });
-  const page = await context.newPage();
-  const errors = [];
-  page.on("pageerror", (error) => errors.push(error.message));
-  page.on("dialog", (dialog) => { errors.push(`unexpected dialog: ${dialog.message()}`); dialog.dismiss(); });
-  await page.addInitScript({ content: `(${enrolmentStandIns})(${JSON.stringify(enrolment)});` });
+  const session = await openContext(browser);
+  const { page } = session;
+  await page.addInitScript({ content: `(${mockSource})(${JSON.stringify(enrolment)});` });
   await page.goto(bridge.url, { waitUntil: "load" });
+  const delivered = () => page.evaluate(() => window.__bridge.delivered.slice(0));
   // The program reports the OS text as soon as it hears that the page has loaded.
-  await until("the page-load report", () =>
-    page.evaluate(() => window.__bridge.delivered.some((c) => c.fn === "setState" && c.args[0] === 1 && c.args[1] === 1)));
-  return {
-    page,
-    errors,
-    delivered: () => page.evaluate(() => window.__bridge.delivered.slice(0)),
-    text: (selector) => page.locator(selector).first().innerText(),
-    visible: (selector) => page.locator(selector).first().isVisible(),
-    screenshot: async (name) => {
-      if (!shotDir) return;
-      mkdirSync(shotDir, { recursive: true });
-      await page.screenshot({ path: join(shotDir, `${name}.png`) });
-    },
-    close: () => context.close(),
-  };
+  await until("the page-load report", async () =>
+    (await delivered()).some((c) => c.fn === "setState" && c.args[0] === 1 && c.args[1] === 1));
+  return { ...session, delivered };
 }

@@ -9,7 +9,6 @@ import { fileURLToPath } from "node:url";
 
 const here = dirname(fileURLToPath(import.meta.url));
 export const pageDir = normalize(join(here, "../../resources/page"));
-const mockSource = readFileSync(join(here, "mock-external.js"), "utf8");
 
 // The library the build extracts from the npm package; run-page-tests.sh extracts it the
 // same way (cmake/ExtractJquery.cmake) and names the file here.
@@ -98,30 +97,18 @@ export async function launchBrowser() {
   });
 }
 
-// Opens the page with the mock external object configured by `config` (settings,
-// keyReport, enroll, enrollFail, legacy). Script errors of the page are collected in
-// `errors`; tests assert there are none.
-export async function openPage(browser, server, config = {}) {
-  const context = await browser.newContext({
-    viewport: { width: 650, height: 534 },
-    userAgent: config.userAgent,
-  });
+// A fresh context with one page the size of the program's window, and what every browser
+// test asks of it. Script errors and dialogs of the page are collected in `errors`; tests
+// assert there are none.
+export async function openContext(browser, options = {}) {
+  const context = await browser.newContext({ viewport: { width: 650, height: 534 }, ...options });
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
   page.on("dialog", (dialog) => { errors.push(`unexpected dialog: ${dialog.message()}`); dialog.dismiss(); });
-  await page.addInitScript({ content: `(${mockSource})(${JSON.stringify({ enroll: "certenroll", ...config })});` });
-  await page.goto(server.url, { waitUntil: "load" });
-  const session = {
+  return {
     page,
     errors,
-    calls: () => page.evaluate(() => window.__mock.calls.slice(0)),
-    names: async () => (await session.calls()).map((c) => c.name),
-    clearCalls: () => page.evaluate(() => { window.__mock.calls.length = 0; }),
-    enrollLog: () => page.evaluate(() => window.__mock.enroll.slice(0)),
-    settings: () => page.evaluate(() => ({ ...window.__mock.settings })),
-    // Calls a page function the way the program does (PageSink).
-    sink: (name, ...args) => page.evaluate(([n, a]) => { window[n](...a); }, [name, args]),
     text: (selector) => page.locator(selector).first().innerText(),
     visible: (selector) => page.locator(selector).first().isVisible(),
     screenshot: async (name) => {
@@ -130,6 +117,28 @@ export async function openPage(browser, server, config = {}) {
       await page.screenshot({ path: join(shotDir, `${name}.png`) });
     },
     close: () => context.close(),
+  };
+}
+
+// The page tests' stand-in for the program inside the browser control (mock-external.js).
+export const mockSource = readFileSync(join(here, "mock-external.js"), "utf8");
+
+// Opens the page with the mock external object configured by `config` (settings,
+// keyReport, enroll, enrollFail, legacy, userAgent).
+export async function openPage(browser, server, config = {}) {
+  const base = await openContext(browser, { userAgent: config.userAgent });
+  const { page } = base;
+  await page.addInitScript({ content: `(${mockSource})(${JSON.stringify({ enroll: "certenroll", ...config })});` });
+  await page.goto(server.url, { waitUntil: "load" });
+  const session = {
+    ...base,
+    calls: () => page.evaluate(() => window.__mock.calls.slice(0)),
+    names: async () => (await session.calls()).map((c) => c.name),
+    clearCalls: () => page.evaluate(() => { window.__mock.calls.length = 0; }),
+    enrollLog: () => page.evaluate(() => window.__mock.enroll.slice(0)),
+    settings: () => page.evaluate(() => ({ ...window.__mock.settings })),
+    // Calls a page function the way the program does (PageSink).
+    sink: (name, ...args) => page.evaluate(([n, a]) => { window[n](...a); }, [name, args]),
   };
   return session;
 }

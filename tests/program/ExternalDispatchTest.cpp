@@ -9,28 +9,10 @@
 #include "platform/win32/ComValues.h"
 #include "shell/win32/ExternalDispatch.h"
 #include "shell/win32/ScriptPageSink.h"
+#include "tests/program/RecordingMethodTarget.h"
 
 namespace tessaly::win32 {
 namespace {
-
-struct RecordedCall {
-  std::u16string name;
-  std::vector<MethodArgument> arguments;
-  bool operator==(const RecordedCall&) const = default;
-};
-
-class RecordingTarget final : public ExternalMethodTarget {
- public:
-  bool Call(const ExternalMethod& method, std::span<const MethodArgument> arguments,
-            std::int32_t* result) override {
-    calls.push_back({std::u16string(method.name), {arguments.begin(), arguments.end()}});
-    if (result != nullptr) {
-      *result = method.id * 100;
-    }
-    return true;
-  }
-  std::vector<RecordedCall> calls;
-};
 
 // The dispatch object reached exactly as a script engine reaches it: names to ids, then
 // Invoke with the engine's own VARIANTs, last argument first.

@@ -8,7 +8,8 @@
 //    it; a refusal (unknown name, wrong count, an argument that does not convert) throws;
 //  - the page functions the program called meanwhile arrive with the answer and are run
 //    before the call returns; those it calls from its timers arrive with a poll every
-//    100 ms. Every exchange is synchronous, so they all run in the order they were made.
+//    100 ms. Every exchange is synchronous and the calls run one after the other, so the
+//    page sees them in the order the program made them.
 // A page function that fails is reported as the page's error and the rest still run.
 (function () {
   "use strict";
@@ -27,9 +28,26 @@
     var lines = String(request.responseText || "").split("\n");
     var answer = lines[0] ? JSON.parse(lines[0]) : { error: "no answer (" + request.status + ")" };
     for (var i = 1; i < lines.length; i++) {
-      if (lines[i]) run(JSON.parse(lines[i]));
+      if (lines[i]) pending.push(JSON.parse(lines[i]));
     }
+    deliver();
     return answer;
+  }
+
+  // A page function run from here may call the program again (setUserTypeUI reads
+  // getusertype), and that answer may carry calls the program made later, from a timer
+  // that fired meanwhile. They wait behind the ones still to run, so the page sees every
+  // call in the order the program made it.
+  var pending = [];
+  var delivering = false;
+  function deliver() {
+    if (delivering) return;
+    delivering = true;
+    try {
+      while (pending.length) run(pending.shift());
+    } finally {
+      delivering = false;
+    }
   }
 
   function run(call) {

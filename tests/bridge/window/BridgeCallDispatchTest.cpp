@@ -5,35 +5,17 @@
 #include <vector>
 
 #include "shell/win32/ExternalDispatch.h"
+#include "tests/program/RecordingMethodTarget.h"
 #include "tools/bridge/PageCallDispatch.h"
 
 namespace tessaly::win32 {
 namespace {
 
-struct Recorded {
-  std::u16string name;
-  std::vector<MethodArgument> arguments;
-  bool operator==(const Recorded&) const = default;
-};
-
-class RecordingTarget final : public ExternalMethodTarget {
- public:
-  bool Call(const ExternalMethod& method, std::span<const MethodArgument> arguments,
-            std::int32_t* result) override {
-    calls.push_back({std::u16string(method.name), {arguments.begin(), arguments.end()}});
-    if (result != nullptr) {
-      *result = method.id * 100;
-    }
-    return true;
-  }
-  std::vector<Recorded> calls;
-};
+std::u16string T(const char16_t* text) { return text; }
 
 // The bridge's page calls go through the real dispatch object exactly as a script engine's
 // would: the script's values become the engine's VARIANTs, and the dispatch object alone
 // converts and refuses them.
-std::u16string T(const char16_t* text) { return text; }
-
 TEST(BridgeCallDispatchTest, ScriptValuesReachTheMethodTableAsTheEngineWouldPassThem) {
   using V = std::vector<ScriptValue>;
   using A = std::vector<MethodArgument>;
