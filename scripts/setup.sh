@@ -16,7 +16,7 @@ packages=(
   wine64
   openssl hyperfine
   chromium fonts-noto-cjk
-  xvfb xauth
+  xvfb xauth imagemagick
   libp11-kit-dev softhsm2 opensc
 )
 

@@ -160,6 +160,11 @@ if build win64; then
   run_counted wine-program tests/server/with-test-server.sh \
     bash tests/program/run-program-tests.sh build/win64/shell/win32/Tessaly.exe \
     build/win64/tests/tessaly_program_tests.exe
+  # The certificate pages' progress window and enrolment-control repair, on a virtual display,
+  # in a prefix of their own; the window's picture is kept in the log folder.
+  run_counted wine-certificates tests/server/with-test-server.sh \
+    bash tests/program/run-certificate-tests.sh build/win64/shell/win32/Tessaly.exe \
+    build/win64/tests/tessaly_program_tests.exe "$log_dir"
   # The real page in Chromium against the real program (the development bridge), on a
   # virtual display, in a prefix of its own; screenshots beside the logs.
   TESSALY_SCREENSHOTS="$log_dir/bridge-screenshots" run_counted wine-bridge \

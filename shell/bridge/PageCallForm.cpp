@@ -121,8 +121,8 @@ std::optional<ScriptValue> ValueOfArgument(std::u16string_view argument) {
 
 }  // namespace
 
-std::optional<PageCall> ParsePageCall(std::string_view body) {
-  PageCall call;
+std::optional<ExternalMethodCall> ParsePageCall(std::string_view body) {
+  ExternalMethodCall call;
   bool named = false;
   bool marked = false;
   while (!body.empty()) {

@@ -22,7 +22,7 @@ using ScriptValue =
 // kind and text: "u" undefined, "z" null, "b0"/"b1", "n" and the number as the script
 // writes it ("12", "-0.5", "1e+21", "NaN", "Infinity"), "s" and the string, "o" anything
 // else. "r=1" marks a property read rather than a call.
-struct PageCall {
+struct ExternalMethodCall {
   std::u16string name;
   bool propertyRead = false;
   std::vector<ScriptValue> arguments;
@@ -33,7 +33,7 @@ inline constexpr std::size_t kMaxPageCallArguments = 16;
 
 // The call in `body`; nothing when the form is not one (unknown or repeated fields, a
 // missing name, bad escapes or UTF-8, an argument of no known kind, too many arguments).
-std::optional<PageCall> ParsePageCall(std::string_view body);
+std::optional<ExternalMethodCall> ParsePageCall(std::string_view body);
 
 // The answer to a call, the first line of the exchange's reply: {"result":N} after a
 // getter, {} after any other method, {"error":"..."} when the call was refused. The page

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "certificates/EnrolmentRepair.h"
 #include "config/ConfigWorker.h"
 #include "platform/WindowsFacts.h"
 #include "shell/ZoneZeroSwitch.h"
@@ -59,6 +60,11 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
   components_.BindTo(operations_);
   usbKeys_.BindTo(operations_);
   selfUpdate_.BindTo(operations_, shellOperations_, [this] { return IsConfigurationSettled(); });
+  shellOperations_.checkAndFixCertEnroll = [this] {
+    CheckAndFixCertEnroll({platform_.systemFacts, platform_.wideEnvironment, platform_.paths,
+                           platform_.registry, platform_.internet, platform_.fileWriter,
+                           platform_.launcher, host_.prompts, platform_.programPath});
+  };
 }
 
 ProgramCore::~ProgramCore() {

@@ -11,6 +11,7 @@
 #include "shell/WindowInput.h"
 #include "shell/ZoneZeroSwitch.h"
 #include "shell/win32/ExternalDispatch.h"
+#include "shell/win32/TopLevelWindow.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -32,7 +33,8 @@ CTessalyDlg::CTessalyDlg(HINSTANCE module, std::span<const std::u16string> argum
       services_(std::move(applicationName)),
       prompts_(module, kStringProgramTitle),
       page_([this] { return PageScript(); }),
-      outsidePage_(outsidePage) {}
+      outsidePage_(outsidePage),
+      downloadingBox_(module) {}
 
 CTessalyDlg::~CTessalyDlg() {
   if (window_ != nullptr) {
@@ -98,6 +100,7 @@ void CTessalyDlg::OnInitDialog() {
   // The settings key is opened (and on the first run created) as the core is composed.
   PageSink& page = outsidePage_ != nullptr ? outsidePage_->Page() : page_;
   core_ = std::make_unique<ProgramCore>(platform, ProgramHost{*timers_, page, prompts_, *this});
+  downloadingBox_.BindTo(core_->shellOperations());
   external_ = new ExternalDispatch(*core_);
   if (outsidePage_ != nullptr) {
     outsidePage_->Start(window_, *external_, *core_);
@@ -357,22 +360,6 @@ INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void CTessalyDlg::CentreWindow() {
-  RECT frame;
-  GetWindowRect(window_, &frame);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  if (!GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-    return;
-  }
-  const RECT& work = monitor.rcWork;
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void CTessalyDlg::Hide() { ShowWindow(window_, SW_HIDE); }
 
 // Posted rather than sent: the page's script call that asked for it is still running
@@ -384,7 +371,7 @@ void CTessalyDlg::Minimise() { ShowWindow(window_, SW_MINIMIZE); }
 void CTessalyDlg::Restore() {
   if (startedHidden_) {
     SetWindowPlacement(window_, &savedPlacement_);
-    CentreWindow();
+    CentreOnWorkArea(window_);
     const LONG_PTR style = GetWindowLongPtrW(window_, GWL_EXSTYLE);
     SetWindowLongPtrW(window_, GWL_EXSTYLE, (style & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW);
     SetForegroundWindow(window_);

@@ -14,6 +14,7 @@
 #include "shell/ProgramWindow.h"
 #include "shell/core/ProgramCore.h"
 #include "shell/win32/BrowserSite.h"
+#include "shell/win32/DownloadingBoxBinding.h"
 #include "shell/win32/PageRealisation.h"
 #include "shell/win32/ScriptPageSink.h"
 #include "shell/win32/Win32ProgramServices.h"
@@ -68,7 +69,6 @@ class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
   void RemoveTrayIcon();
   void OnTrayNotification(LPARAM mouseMessage);
   void ShowTrayMenu();
-  void CentreWindow();
   unique_com_ptr<IDispatch> PageScript() const;
 
   // ProgramWindow
@@ -93,6 +93,7 @@ class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
   HWND window_ = nullptr;
   std::unique_ptr<WindowTimerService> timers_;
   std::unique_ptr<ProgramCore> core_;
+  DownloadingBoxBinding downloadingBox_;
   IDispatch* external_ = nullptr;  // our own reference, released in the destructor
   BrowserSite* site_ = nullptr;    // likewise
   unique_com_ptr<IOleObject> browserObject_;

@@ -10,7 +10,7 @@ namespace tessaly {
 namespace {
 
 TEST(BridgeCallsTest, DecodesTheScriptsCallForm) {
-  const std::optional<PageCall> call = ParsePageCall(
+  const std::optional<ExternalMethodCall> call = ParsePageCall(
       "m=messageBox&a=s%E4%BD%A0%E5%A5%BD+there&a=n-12.5&a=b1&a=b0&a=u&a=z&a=o&a=n1e%2B21"
       "&a=nNaN&a=s");
   ASSERT_TRUE(call);
@@ -28,7 +28,7 @@ TEST(BridgeCallsTest, DecodesTheScriptsCallForm) {
   EXPECT_TRUE(std::isnan(std::get<double>(call->arguments[8])));
   EXPECT_EQ(std::get<std::u16string>(call->arguments[9]), u"");
 
-  const std::optional<PageCall> read = ParsePageCall("m=getFirst&r=1");
+  const std::optional<ExternalMethodCall> read = ParsePageCall("m=getFirst&r=1");
   ASSERT_TRUE(read);
   EXPECT_TRUE(read->propertyRead);
   EXPECT_TRUE(read->arguments.empty());

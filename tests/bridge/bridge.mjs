@@ -93,12 +93,13 @@ export function regSet(key, name, type, data) {
 
 // Opens the program's page, with the page tests' stand-ins for the enrolment controls,
 // which Chromium lacks (the mock's `external` object is replaced by the bridge's own
-// before the page runs). `delivered()` lists the page function calls the program made, in
-// order, as the bridge's script ran them.
-export async function openPage(browser, bridge) {
+// before the page runs); `enrolment` is their configuration (tests/page/mock-external.js).
+// `delivered()` lists the page function calls the program made, in order, as the bridge's
+// script ran them.
+export async function openPage(browser, bridge, enrolment = { enroll: "certenroll" }) {
   const session = await openContext(browser);
   const { page } = session;
-  await page.addInitScript({ content: `(${mockSource})({ enroll: "certenroll" });` });
+  await page.addInitScript({ content: `(${mockSource})(${JSON.stringify(enrolment)});` });
   await page.goto(bridge.url, { waitUntil: "load" });
   const delivered = () => page.evaluate(() => window.__bridge.delivered.slice(0));
   // The program reports the OS text as soon as it hears that the page has loaded.

@@ -46,7 +46,7 @@ cd "$root"
 node --test --test-concurrency=1 --test-timeout=300000 \
   --test-reporter=spec --test-reporter-destination=stdout \
   --test-reporter=tap --test-reporter-destination="$work/bridge.tap" \
-  tests/bridge/bridge.test.mjs
+  tests/bridge/bridge.test.mjs tests/bridge/certificate-download.test.mjs
 ok=$(grep -aE '^# pass [0-9]+$' "$work/bridge.tap" | awk '{print $3}')
 bad=$(grep -aE '^# fail [0-9]+$' "$work/bridge.tap" | awk '{print $3}')
 cancelled=$(grep -aE '^# cancelled [0-9]+$' "$work/bridge.tap" | awk '{print $3}')

@@ -23,6 +23,9 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /cut/NAME                200 announcing the length of file NAME of $TESSALY_TEST_FILES,
                            sending half of it, then closing (a download that breaks off);
                            counts a hit for "cut-NAME" likewise
+  /wydown/ocx/CertEnroll.dll, /wydown/ocx/CertEnrollCtrl.exe, /wydown/ocx/xenroll.dll
+                           200, the certificate-enrolment controls: 3000, 5000 and 4000
+                           bytes of the pattern
   /console/feitian.xml     200, the same with a driver item of the Feitian key probe
   /console/watchdata.xml   200, the same with a driver item of the Watchdata key probe
   /counter                 200, a number that grows with every request, marked cacheable
@@ -158,6 +161,11 @@ NOT_CONFIG_PAGE = (
     b"<body><p>Please sign in to use the Wi-Fi.</p></body></html>"
 )
 MISSING_PAGE = b"<html><body><h1>404 Not Found</h1></body></html>"
+ENROLMENT_CONTROL_SIZES = {
+    "/wydown/ocx/CertEnroll.dll": 3000,
+    "/wydown/ocx/CertEnrollCtrl.exe": 5000,
+    "/wydown/ocx/xenroll.dll": 4000,
+}
 
 
 class Counters:
@@ -237,6 +245,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.send_body(200, check_items_document("32"), "text/xml")
         elif path == "/wydown/ocx/item64_L.xml":
             self.send_body(200, check_items_document("64"), "text/xml")
+        elif path in ENROLMENT_CONTROL_SIZES:
+            self.serve_bytes(ENROLMENT_CONTROL_SIZES[path])
         elif path == "/console/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             self.send_body(200, console_document(server), "text/xml")

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,7 @@ class ProgramCoreTest : public testing::Test {
     core.operations().installAndFix = [this] { log.lines.push_back("installAndFix()"); };
     core.operations().probeUsbKey = [this] { log.lines.push_back("probeUsbKey()"); };
     core.shellOperations().update = [this] { log.lines.push_back("update()"); };
+    coreEnrolmentRepair = core.shellOperations().checkAndFixCertEnroll;
     core.shellOperations().checkAndFixCertEnroll = [this] {
       log.lines.push_back("checkAndFixCertEnroll()");
     };
@@ -192,7 +194,22 @@ class ProgramCoreTest : public testing::Test {
                       tasks, links, fileView, fileView, fileView, fileStore, fileStore, usb,
                       launcher, modules, programFolder, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
       ProgramHost{timers, page, prompts, window}};
+  // The repair the core binds itself, kept before the logging stand-in replaces it.
+  std::function<void()> coreEnrolmentRepair;
 };
+
+TEST_F(ProgramCoreTest, TheCoreRepairsTheEnrolmentControlsWithItsOwnServices) {
+  wideEnvironment.variables.variables["SystemRoot"] = "C:\\Windows";
+  fileView.entries[u"C:\\Windows\\System32\\CertEnroll.dll"] = {};
+  fileView.entries[u"C:\\Windows\\System32\\CertEnrollCtrl.exe"] = {};
+  prompts.QueueAnswer(YesNoAnswer::Yes);
+  coreEnrolmentRepair();
+  EXPECT_EQ(prompts.Calls(), std::vector<PromptCall>{PromptCall::YesNo(156, 0, 157, 158)});
+  const std::vector<FakeProcessLauncher::Launch> launches = {
+      {u"regedit /s \"C:\\Program Files\\Tessaly\\certenroll.reg\"", true}};
+  EXPECT_EQ(launcher.Launches(), launches);
+  EXPECT_TRUE(log.Take().empty());
+}
 
 struct MethodStep {
   const char16_t* name;

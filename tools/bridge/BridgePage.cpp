@@ -172,7 +172,7 @@ std::optional<std::string> BridgePage::Answer(const ReceivedHttpRequest& request
       return HttpResponseText(200, ContentTypeOf(source.name), bytes);
     }
     case BridgeRoute::Kind::Call: {
-      const std::optional<PageCall> call = ParsePageCall(request.body);
+      const std::optional<ExternalMethodCall> call = ParsePageCall(request.body);
       if (!call) {
         return HttpResponseText(400, kJson, PageCallRefusal("malformed call") + "\n");
       }

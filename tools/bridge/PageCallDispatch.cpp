@@ -45,7 +45,7 @@ bool ToVariant(const ScriptValue& value, VARIANT& variant) {
 
 }  // namespace
 
-PageCallOutcome InvokePageCall(IDispatch& external, const PageCall& call) {
+PageCallOutcome InvokePageCall(IDispatch& external, const ExternalMethodCall& call) {
   PageCallOutcome outcome;
   std::u16string name = call.name;
   LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(name.data())};

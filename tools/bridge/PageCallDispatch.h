@@ -23,7 +23,7 @@ struct PageCallOutcome {
 // VARIANT kinds), as a method call or, for `propertyRead`, a property get. The dispatch
 // object converts and checks them itself. A script object cannot cross to the program:
 // such a call is refused as a type mismatch once the name is known.
-PageCallOutcome InvokePageCall(IDispatch& external, const PageCall& call);
+PageCallOutcome InvokePageCall(IDispatch& external, const ExternalMethodCall& call);
 
 // The script error text for a refused call, e.g. "DISP_E_BADPARAMCOUNT".
 std::string DescribeDispatchError(HRESULT status);

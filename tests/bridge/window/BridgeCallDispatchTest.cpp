@@ -56,7 +56,7 @@ TEST(BridgeCallDispatchTest, ScriptValuesReachTheMethodTableAsTheEngineWouldPass
     RecordingTarget target;
     auto* dispatch = new ExternalDispatch(target);
     const PageCallOutcome outcome =
-        InvokePageCall(*dispatch, PageCall{c.name, c.propertyRead, c.values});
+        InvokePageCall(*dispatch, ExternalMethodCall{c.name, c.propertyRead, c.values});
     dispatch->Release();
     const std::string label = testing::PrintToString(std::u16string(c.name)) + " " +
                               testing::PrintToString(c.values.size());
