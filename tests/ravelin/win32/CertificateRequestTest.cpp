@@ -142,11 +142,17 @@ class CertificateRequestTest : public ::testing::Test {
   ImportCertDataFn importCertData = nullptr;
 };
 
-TEST_F(CertificateRequestTest, RefusedSubjectsAndKeyTypes) {
+TEST_F(CertificateRequestTest, RefusedSubjectsAndKeyTypesLeaveTheKeyUntouched) {
+  const std::vector<std::string> containers = ProviderContainers();
   EXPECT_EQ(RequestFor("CN=Zhang San", 3), "");
   EXPECT_EQ(RequestFor("CN=Zhang@San", 1), "") << "outside the PrintableString set";
   EXPECT_EQ(RequestFor("XX=Zhang San", 1), "");
+  EXPECT_EQ(RequestFor("CN=Zhang San,,O=Brimvane", 1), "");
   EXPECT_EQ(getX509ReqData(nullptr, 1, nullptr, nullptr), 0);
+  EXPECT_EQ(ProviderContainers(), containers) << "a container was made";
+  // A request that is made makes one.
+  EXPECT_NE(RequestFor("CN=Zhang San", 1), "");
+  EXPECT_EQ(ProviderContainers().size(), containers.size() + 1);
 }
 
 TEST_F(CertificateRequestTest, ImportStoresOnlyTheCertificateOfTheLatestRequestWithItsKeyPair) {

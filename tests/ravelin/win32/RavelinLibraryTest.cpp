@@ -13,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "adapters/keyadapter/KeyAdapter.h"
@@ -374,12 +375,50 @@ std::optional<MessageBoxSeen> DismissMessageBoxOf(DWORD processId, DWORD millise
   return MessageBoxSeen{caption, text};
 }
 
-// Needs a display (xvfb-run): without one Wine shows no message box at all.
-TEST(RavelinLibraryMessageTest, ARefusedBindingSaysSoInABoxCaptionedWithTheLibrarysName) {
-  char display[256] = {};
-  if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
-    GTEST_SKIP() << "no display to show a message box on";
+// The library's message boxes, which need a display (xvfb-run): without one Wine shows none.
+class RavelinLibraryMessageTest : public RavelinLibraryTest {
+ protected:
+  void SetUp() override {
+    char display[256] = {};
+    if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
+      GTEST_SKIP() << "no display to show a message box on";
+    }
+    RavelinLibraryTest::SetUp();
   }
+
+  // Runs the export while another thread waits for its box, reads it and presses OK.
+  template <typename Export>
+  std::optional<MessageBoxSeen> BoxShownBy(Export call) {
+    std::optional<MessageBoxSeen> seen;
+    std::thread watcher([&] { seen = DismissMessageBoxOf(GetCurrentProcessId(), 30000); });
+    call();
+    watcher.join();
+    return seen;
+  }
+};
+
+TEST_F(RavelinLibraryMessageTest, TwoKeysOrNoKeyAreSaidSoInTheirBoxes) {
+  const std::string good = "container c\n" + CertificateLine(std::string(kSerial) + "@Alice", 86400L * 30);
+  WriteKeys(KeyText(kSerial, 1, good) + KeyText(kOtherSerial, 2, good));
+  ASSERT_NE(Load(), nullptr);
+  std::int32_t code = -1;
+  std::int32_t result = -1;
+  std::optional<MessageBoxSeen> box = BoxShownBy([&] { result = ravelin.checkKeyEnv(&code); });
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->caption, L"Ravelin");
+  EXPECT_EQ(box->text, L"检测时请插入一只KEY");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(code, 1) << "only the incomplete middleware";
+
+  WriteKeys("");
+  box = BoxShownBy([&] { result = ravelin.defaultPINFlg(kSerial); });
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->caption, L"警告");
+  EXPECT_EQ(box->text, L"未检测到USBKEY");
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(RavelinLibraryMessageTest, ARefusedBindingSaysSoInABoxCaptionedWithTheLibrarysName) {
   for (const SpoiledTokenManager::Kind kind : kSpoiledKinds) {
     SCOPED_TRACE(kind == SpoiledTokenManager::Kind::Missing ? "missing" : "broken");
     const SpoiledTokenManager spoiled(kind);

@@ -37,19 +37,6 @@ class Provider {
   HCRYPTPROV handle_ = 0;
 };
 
-std::vector<std::string> Containers() {
-  std::vector<std::string> names;
-  const Provider provider(nullptr, CRYPT_VERIFYCONTEXT);
-  char name[MAX_PATH] = {};
-  DWORD size = sizeof name;
-  for (DWORD flag = CRYPT_FIRST; provider.get() != 0 &&
-                                 CryptGetProvParam(provider.get(), PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(name), &size, flag);
-       flag = CRYPT_NEXT, size = sizeof name) {
-    names.emplace_back(name);
-  }
-  return names;
-}
-
 bool HoldsSignatureKey(HCRYPTPROV provider, const CERT_PUBLIC_KEY_INFO& wanted) {
   DWORD size = 0;
   if (!CryptExportPublicKeyInfo(provider, AT_SIGNATURE, kEncoding, nullptr, &size)) {
@@ -106,6 +93,19 @@ bool RegisterStandInProvider() {
   return registered;
 }
 
+std::vector<std::string> ProviderContainers() {
+  std::vector<std::string> names;
+  const Provider provider(nullptr, CRYPT_VERIFYCONTEXT);
+  char name[MAX_PATH] = {};
+  DWORD size = sizeof name;
+  for (DWORD flag = CRYPT_FIRST; provider.get() != 0 &&
+                                 CryptGetProvParam(provider.get(), PP_ENUMCONTAINERS, reinterpret_cast<BYTE*>(name), &size, flag);
+       flag = CRYPT_NEXT, size = sizeof name) {
+    names.emplace_back(name);
+  }
+  return names;
+}
+
 std::optional<std::vector<std::uint8_t>> CertificateStoredWith(const std::vector<std::uint8_t>& publicKeyInfo) {
   CERT_PUBLIC_KEY_INFO* wanted = nullptr;
   DWORD size = 0;
@@ -115,7 +115,7 @@ std::optional<std::vector<std::uint8_t>> CertificateStoredWith(const std::vector
     return std::nullopt;
   }
   std::optional<std::vector<std::uint8_t>> found;
-  for (const std::string& container : Containers()) {
+  for (const std::string& container : ProviderContainers()) {
     const Provider provider(container.c_str(), 0);
     if (provider.get() != 0 && HoldsSignatureKey(provider.get(), *wanted)) {
       found = CertificateOfSignatureKey(provider.get());

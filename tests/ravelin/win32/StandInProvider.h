@@ -19,6 +19,9 @@ inline constexpr char kWatchdataProvider[] = "Watchdata CSP v3.3";
 // is missing or the registry refuses the entry.
 bool RegisterStandInProvider();
 
+// The names of the provider's key containers.
+std::vector<std::string> ProviderContainers();
+
 // The certificate stored with the signature key pair whose public key info (DER) is the
 // given one, in whichever of the provider's containers holds it; nothing when no container
 // holds that key pair or none is stored with it.
