@@ -58,12 +58,18 @@ using Request = std::unique_ptr<X509_REQ, OpenSslFree<X509_REQ, X509_REQ_free>>;
 using Key = std::unique_ptr<EVP_PKEY, OpenSslFree<EVP_PKEY, EVP_PKEY_free>>;
 using Certificate = std::unique_ptr<X509, OpenSslFree<X509, X509_free>>;
 
-std::vector<unsigned char> Der(X509* certificate) {
+// The bytes one of OpenSSL's i2d encoders writes.
+template <typename Encode>
+std::vector<unsigned char> DerBytes(Encode encode) {
   unsigned char* der = nullptr;
-  const int length = i2d_X509(certificate, &der);
+  const int length = encode(&der);
   std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
   OPENSSL_free(der);
   return bytes;
+}
+
+std::vector<unsigned char> Der(X509* certificate) {
+  return DerBytes([&](unsigned char** out) { return i2d_X509(certificate, out); });
 }
 
 // A certificate for the key, signed by a throwaway CA.
@@ -89,20 +95,13 @@ std::vector<unsigned char> AsPkcs7(X509* certificate) {
   PKCS7_set_type(message, NID_pkcs7_signed);
   PKCS7_content_new(message, NID_pkcs7_data);
   PKCS7_add_certificate(message, certificate);
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message, &der);
-  std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
-  OPENSSL_free(der);
+  std::vector<unsigned char> bytes = DerBytes([&](unsigned char** out) { return i2d_PKCS7(message, out); });
   PKCS7_free(message);
   return bytes;
 }
 
 std::vector<unsigned char> PublicKeyInfo(EVP_PKEY* key) {
-  unsigned char* der = nullptr;
-  const int length = i2d_PUBKEY(key, &der);
-  std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
-  OPENSSL_free(der);
-  return bytes;
+  return DerBytes([&](unsigned char** out) { return i2d_PUBKEY(key, out); });
 }
 
 class CertificateRequestTest : public ::testing::Test {
