@@ -415,12 +415,15 @@ std::int32_t FennickAdapter::GetCertNotAfter(const char* name, char* out) {
   return CertificateDate(name, out, true);
 }
 
-std::int32_t FennickAdapter::GetPinRetryTimes(const char* serial) {
+std::optional<FennickAdapter::Token> FennickAdapter::PinQueryToken(const char* serial) {
   if (serial == nullptr || !layer_.CheckPkcs11FuncList()) {
-    return kCannotRead;
+    return std::nullopt;
   }
-  const std::optional<Token> token =
-      TokenWithSerial(serial, "err: C_GetTokenInfo failed", nullptr, kPinQuerySlots, kSilent);
+  return TokenWithSerial(serial, "err: C_GetTokenInfo failed", nullptr, kPinQuerySlots, kSilent);
+}
+
+std::int32_t FennickAdapter::GetPinRetryTimes(const char* serial) {
+  const std::optional<Token> token = PinQueryToken(serial);
   if (!token) {
     return kCannotRead;
   }
@@ -428,11 +431,7 @@ std::int32_t FennickAdapter::GetPinRetryTimes(const char* serial) {
 }
 
 std::int32_t FennickAdapter::DefaultPINFlg(const char* serial) {
-  if (serial == nullptr || !layer_.CheckPkcs11FuncList()) {
-    return kCannotRead;
-  }
-  const std::optional<Token> token =
-      TokenWithSerial(serial, "err: C_GetTokenInfo failed", nullptr, kPinQuerySlots, kSilent);
+  const std::optional<Token> token = PinQueryToken(serial);
   if (!token) {
     return kCannotRead;
   }

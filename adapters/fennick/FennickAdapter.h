@@ -48,6 +48,9 @@ class FennickAdapter {
   std::optional<Token> TokenWithSerial(const char* serial, const char* failedMessage,
                                        const char* noMatchMessage, std::size_t capacity,
                                        const SlotListTrace& messages);
+  // The key the two PIN queries address: a non-null serial, the function list, and a token
+  // of that serial among the slots the PIN queries read.
+  std::optional<Token> PinQueryToken(const char* serial);
   bool WalkCertificates(CK_SLOT_ID slot, const CertificateVisitor& visit);
   std::optional<std::vector<unsigned char>> ReadValue(CK_SESSION_HANDLE session,
                                                       CK_OBJECT_HANDLE object);

@@ -93,6 +93,14 @@ std::optional<std::vector<SubjectComponent>> ParseSubject(std::string_view subje
   return components;
 }
 
+bool IsPrintableString(std::string_view text) {
+  constexpr std::string_view kPunctuation = " '()+,-./:=?";
+  return std::all_of(text.begin(), text.end(), [&](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           kPunctuation.find(c) != std::string_view::npos;
+  });
+}
+
 std::string EncodeBase64(std::span<const std::uint8_t> bytes) {
   std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
   const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),

@@ -25,6 +25,11 @@ inline constexpr std::size_t kMaxSubjectValue = 255;
 // than 255 characters, or a run of commas (which leaves a component empty).
 std::optional<std::vector<SubjectComponent>> ParseSubject(std::string_view subject);
 
+// Whether every character is one of ASN.1's PrintableString set: letters, digits, space and
+// ' ( ) + , - . / : = ?. A request's subject values are encoded as PrintableString, which
+// Windows' encoder refuses to do for any other character.
+bool IsPrintableString(std::string_view text);
+
 // Standard alphabet, "=" padding, no line breaks.
 std::string EncodeBase64(std::span<const std::uint8_t> bytes);
 // The length must be a multiple of 4 and "=" may stand only in the last two places (and in

@@ -39,6 +39,14 @@ TEST(ParseSubjectTest, RefusesWhatMakesNoSubjectName) {
   EXPECT_TRUE(ParseSubject("CN=" + std::string(255, 'v')).has_value());
 }
 
+TEST(PrintableStringTest, TakesLettersDigitsSpaceAndElevenPunctuationMarksOnly) {
+  EXPECT_TRUE(IsPrintableString(""));
+  EXPECT_TRUE(IsPrintableString("AZaz09 '()+,-./:=?"));
+  for (const char* text : {"a@b.c", "x*", "x&y", "x;y", "x\"y", "_", "!", "#", "\t", "\xe5\xbc\xa0"}) {
+    EXPECT_FALSE(IsPrintableString(text)) << text;
+  }
+}
+
 TEST(Base64Test, EncodesWithPaddingAndDecodesBack) {
   const std::pair<std::string, std::string> cases[] = {
       {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},

@@ -18,15 +18,8 @@ namespace {
 
 constexpr char kSerial[] = "WD0123456789";
 constexpr char kOtherSerial[] = "WD9876543210";
-// A reset answer of 15 bytes; the stand-in accepts only the key derived from it.
-constexpr char kResetAnswer[] = "3b9f95801fc78031e073fe211b6357";
 constexpr std::int64_t kNow = 1'800'000'000;
 constexpr std::int64_t kDay = 86400;
-
-std::string KeyText(const std::string& serial, std::uint32_t slot, const std::string& more = "") {
-  return "key " + std::to_string(slot) + "\nserial " + serial + "\nreset-answer " + kResetAnswer +
-         "\n" + more;
-}
 
 std::string Certificate(const std::string& content, const char* spec = "signature") {
   return std::string("certificate ") + spec + " " + Hex(FakeDer(content)) + "\n";

@@ -1,6 +1,7 @@
 #include "tests/ravelin/RavelinTestServices.h"
 
 #include <cstdio>
+#include <string>
 
 #include "adapters/ravelin/InstalledMiddlewareFiles.h"
 
@@ -27,6 +28,13 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
     text += digits;
   }
   return text;
+}
+
+std::string KeyText(const std::string& serial, std::uint32_t slot, const std::string& more) {
+  // 15 bytes; the stand-in authenticates only the key derived from it.
+  constexpr char kResetAnswer[] = "3b9f95801fc78031e073fe211b6357";
+  return "key " + std::to_string(slot) + "\nserial " + serial + "\nreset-answer " + kResetAnswer +
+         "\n" + more;
 }
 
 std::optional<KeyCertificate> TableCertificateReader::Read(std::span<const std::uint8_t> der) const {

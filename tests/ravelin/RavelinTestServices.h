@@ -33,6 +33,9 @@ class CountingLock final : public KeyLock {
 // A certificate's bytes as a DER header states them: 30 82 and the content's length.
 std::vector<std::uint8_t> FakeDer(const std::string& content);
 std::string Hex(const std::vector<std::uint8_t>& bytes);
+// One key of the stand-in token manager's file (adapters/ravelin/standin/StandInKeys.h) on
+// that slot-list entry, with a reset answer the stand-in accepts, then `more` directives.
+std::string KeyText(const std::string& serial, std::uint32_t slot, const std::string& more = "");
 
 class TableCertificateReader final : public CertificateReader {
  public:

@@ -4,6 +4,7 @@
 #include <rpc.h>
 #include <wincrypt.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,13 @@ std::optional<std::vector<BYTE>> TwoCallBytes(Call call) {
 }
 
 std::optional<std::vector<BYTE>> EncodeSubjectName(const std::vector<SubjectComponent>& components) {
+  // Windows' encoder refuses a PrintableString with other characters, Wine's writes it out
+  // regardless: refused here, the request fails alike on both instead of carrying a subject
+  // that is no valid PrintableString.
+  if (!std::all_of(components.begin(), components.end(),
+                   [](const SubjectComponent& component) { return IsPrintableString(component.value); })) {
+    return std::nullopt;
+  }
   std::vector<CERT_RDN_ATTR> attributes(components.size());
   std::vector<CERT_RDN> names(components.size());
   for (std::size_t i = 0; i < components.size(); ++i) {

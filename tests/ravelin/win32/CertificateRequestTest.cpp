@@ -1,6 +1,8 @@
-// GetX509ReqData and ImportCertData in Ravelin.dll, over Wine's own RSA provider registered
-// under the Watchdata provider's name (the stand-in of the provider the middleware installs).
-// OpenSSL checks every request: its signature, subject, key size and algorithm.
+// GetX509ReqData and ImportCertData in Ravelin.dll, over the stand-in provider registered
+// under the Watchdata provider's name: the refusals, and a certificate that a throwaway CA
+// made with OpenSSL's library issues, imported and read back from the key pair through
+// KP_CERTIFICATE. OpenSSL's commands judge the requests themselves in
+// tests/ravelin/run-request-round-trip.sh.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -15,51 +17,11 @@
 #include <vector>
 
 #include "adapters/keyadapter/KeyAdapter.h"
+#include "tests/ravelin/win32/RequestInfoEncoder.h"
+#include "tests/ravelin/win32/StandInProvider.h"
 
 namespace tessaly::ravelin::testing {
 namespace {
-
-constexpr char kProviderKey[] = "SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Watchdata CSP v3.3";
-
-void RegisterStandInProvider() {
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
-            ERROR_SUCCESS);
-  const DWORD type = PROV_RSA_FULL;
-  const DWORD signature = 0;
-  RegSetValueExA(key, "Image Path", 0, REG_SZ, reinterpret_cast<const BYTE*>("rsaenh.dll"), 11);
-  RegSetValueExA(key, "Type", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&type), sizeof type);
-  RegSetValueExA(key, "SigInFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&signature), sizeof signature);
-  RegCloseKey(key);
-}
-
-// Whether the provider keeps a certificate with a key at all (Wine's refuses KP_CERTIFICATE).
-bool ProviderStoresCertificates() {
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextA(&provider, nullptr, "Watchdata CSP v3.3", PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
-    return false;
-  }
-  HCRYPTKEY key = 0;
-  const BYTE bytes[4] = {0x30, 0x02, 0x05, 0x00};
-  const bool stored = CryptGenKey(provider, AT_SIGNATURE, 0x04000000, &key) &&
-                      CryptSetKeyParam(key, KP_CERTIFICATE, bytes, 0);
-  if (key != 0) {
-    CryptDestroyKey(key);
-  }
-  CryptReleaseContext(provider, 0);
-  return stored;
-}
-
-// Wine has no encoder of X509_CERT_REQUEST_TO_BE_SIGNED, so no request can be made there.
-bool PlatformEncodesRequests() {
-  CERT_REQUEST_INFO request{};
-  BYTE name[] = {0x30, 0x00};
-  request.Subject = {sizeof name, name};
-  request.SubjectPublicKeyInfo.Algorithm.pszObjId = const_cast<char*>(szOID_RSA_RSA);
-  DWORD size = 0;
-  return CryptEncodeObject(X509_ASN_ENCODING, X509_CERT_REQUEST_TO_BE_SIGNED, &request, nullptr, &size) != FALSE;
-}
 
 std::string Base64(const std::vector<unsigned char>& bytes, bool pemLines) {
   std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
@@ -96,10 +58,24 @@ using Request = std::unique_ptr<X509_REQ, OpenSslFree<X509_REQ, X509_REQ_free>>;
 using Key = std::unique_ptr<EVP_PKEY, OpenSslFree<EVP_PKEY, EVP_PKEY_free>>;
 using Certificate = std::unique_ptr<X509, OpenSslFree<X509, X509_free>>;
 
-// A certificate for the key, signed by a throwaway CA, wrapped as PKCS#7 (as crl2pkcs7 does).
-std::vector<unsigned char> IssuedAsPkcs7(EVP_PKEY* subjectKey) {
+// The bytes one of OpenSSL's i2d encoders writes.
+template <typename Encode>
+std::vector<unsigned char> DerBytes(Encode encode) {
+  unsigned char* der = nullptr;
+  const int length = encode(&der);
+  std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
+  OPENSSL_free(der);
+  return bytes;
+}
+
+std::vector<unsigned char> Der(X509* certificate) {
+  return DerBytes([&](unsigned char** out) { return i2d_X509(certificate, out); });
+}
+
+// A certificate for the key, signed by a throwaway CA.
+Certificate IssuedFor(EVP_PKEY* subjectKey) {
   const Key caKey(EVP_RSA_gen(1024));
-  const Certificate certificate(X509_new());
+  Certificate certificate(X509_new());
   X509_set_version(certificate.get(), 2);
   ASN1_INTEGER_set(X509_get_serialNumber(certificate.get()), 7);
   X509_gmtime_adj(X509_getm_notBefore(certificate.get()), 0);
@@ -110,22 +86,31 @@ std::vector<unsigned char> IssuedAsPkcs7(EVP_PKEY* subjectKey) {
                              reinterpret_cast<const unsigned char*>("Stand-in issuing CA"), -1, -1, 0);
   X509_set_pubkey(certificate.get(), subjectKey);
   X509_sign(certificate.get(), caKey.get(), EVP_sha256());
+  return certificate;
+}
+
+// The certificate wrapped as a PKCS#7 message, as crl2pkcs7 does.
+std::vector<unsigned char> AsPkcs7(X509* certificate) {
   PKCS7* message = PKCS7_new();
   PKCS7_set_type(message, NID_pkcs7_signed);
   PKCS7_content_new(message, NID_pkcs7_data);
-  PKCS7_add_certificate(message, certificate.get());
-  unsigned char* der = nullptr;
-  const int length = i2d_PKCS7(message, &der);
-  std::vector<unsigned char> bytes(der, der + (length > 0 ? length : 0));
-  OPENSSL_free(der);
+  PKCS7_add_certificate(message, certificate);
+  std::vector<unsigned char> bytes = DerBytes([&](unsigned char** out) { return i2d_PKCS7(message, out); });
   PKCS7_free(message);
   return bytes;
 }
 
+std::vector<unsigned char> PublicKeyInfo(EVP_PKEY* key) {
+  return DerBytes([&](unsigned char** out) { return i2d_PUBKEY(key, out); });
+}
+
 class CertificateRequestTest : public ::testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    ASSERT_TRUE(RegisterStandInProvider());
+    ASSERT_TRUE(EnsureRequestInfoEncoder());
+  }
   void SetUp() override {
-    RegisterStandInProvider();
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring folder(path);
@@ -156,47 +141,27 @@ class CertificateRequestTest : public ::testing::Test {
   ImportCertDataFn importCertData = nullptr;
 };
 
-TEST_F(CertificateRequestTest, RequestsOf1024And2048BitsVerifyWithOpenSsl) {
-  if (!PlatformEncodesRequests()) {
-    EXPECT_EQ(RequestFor("C=CN, O=Brimvane ,CN=Zhang San", 1), "");
-    GTEST_SKIP() << "this platform cannot encode a certificate request";
-  }
-  for (const auto& [keyType, bits] : {std::pair{1, 1024}, std::pair{2, 2048}}) {
-    SCOPED_TRACE(bits);
-    const std::string text = RequestFor("C=CN, O=Brimvane ,CN=Zhang San", keyType);
-    ASSERT_FALSE(text.empty());
-    const std::vector<unsigned char> der = FromBase64(text);
-    const unsigned char* cursor = der.data();
-    const Request request(d2i_X509_REQ(nullptr, &cursor, static_cast<long>(der.size())));
-    ASSERT_NE(request, nullptr);
-    const Key key(X509_REQ_get_pubkey(request.get()));
-    EXPECT_EQ(X509_REQ_verify(request.get(), key.get()), 1);
-    EXPECT_EQ(EVP_PKEY_get_bits(key.get()), bits);
-    EXPECT_EQ(X509_REQ_get_signature_nid(request.get()), NID_md5WithRSA);
-    char subject[256] = {};
-    X509_NAME_oneline(X509_REQ_get_subject_name(request.get()), subject, sizeof subject);
-    EXPECT_STREQ(subject, "/C=CN/O=Brimvane /CN=Zhang San");
-  }
-}
-
-TEST_F(CertificateRequestTest, RefusedSubjectsAndKeyTypes) {
+TEST_F(CertificateRequestTest, RefusedSubjectsAndKeyTypesLeaveTheKeyUntouched) {
+  const std::vector<std::string> containers = ProviderContainers();
   EXPECT_EQ(RequestFor("CN=Zhang San", 3), "");
   EXPECT_EQ(RequestFor("CN=Zhang@San", 1), "") << "outside the PrintableString set";
   EXPECT_EQ(RequestFor("XX=Zhang San", 1), "");
+  EXPECT_EQ(RequestFor("CN=Zhang San,,O=Brimvane", 1), "");
   EXPECT_EQ(getX509ReqData(nullptr, 1, nullptr, nullptr), 0);
+  EXPECT_EQ(ProviderContainers(), containers) << "a container was made";
+  // A request that is made makes one.
+  EXPECT_NE(RequestFor("CN=Zhang San", 1), "");
+  EXPECT_EQ(ProviderContainers().size(), containers.size() + 1);
 }
 
-TEST_F(CertificateRequestTest, ImportTakesOnlyTheCertificateOfTheLatestRequest) {
+TEST_F(CertificateRequestTest, ImportStoresOnlyTheCertificateOfTheLatestRequestWithItsKeyPair) {
   const Key otherKey(EVP_RSA_gen(1024));
-  const std::string other = Base64(IssuedAsPkcs7(otherKey.get()), true);
+  const std::string other = Base64(AsPkcs7(IssuedFor(otherKey.get()).get()), true);
   EXPECT_EQ(importCertData(other.c_str(), static_cast<std::int32_t>(other.size())), 0)
       << "no request made by this process yet";
   const std::string tooShort(511, 'A');
   EXPECT_EQ(importCertData(tooShort.c_str(), 511), 0);
   EXPECT_EQ(importCertData(nullptr, 600), 0);
-  if (!PlatformEncodesRequests()) {
-    GTEST_SKIP() << "this platform cannot encode a certificate request";
-  }
 
   const std::string text = RequestFor("CN=Zhang San", 1);
   ASSERT_FALSE(text.empty());
@@ -205,27 +170,21 @@ TEST_F(CertificateRequestTest, ImportTakesOnlyTheCertificateOfTheLatestRequest) 
   const Request request(d2i_X509_REQ(nullptr, &cursor, static_cast<long>(der.size())));
   ASSERT_NE(request, nullptr);
   const Key requestKey(X509_REQ_get_pubkey(request.get()));
+  const std::vector<unsigned char> requestKeyInfo = PublicKeyInfo(requestKey.get());
 
   EXPECT_EQ(importCertData(other.c_str(), static_cast<std::int32_t>(other.size())), 0) << "another key";
+  const Certificate issued = IssuedFor(requestKey.get());
+  const std::string bare = Base64(Der(issued.get()), false);
+  EXPECT_EQ(importCertData(bare.c_str(), static_cast<std::int32_t>(bare.size())), 0) << "no PKCS#7 message";
+  EXPECT_EQ(CertificateStoredWith(requestKeyInfo), std::nullopt) << "nothing stored by a refusal";
 
-  const std::vector<unsigned char> pkcs7 = IssuedAsPkcs7(requestKey.get());
-  // A bare certificate is no PKCS#7 message.
-  const unsigned char* inner = pkcs7.data();
-  PKCS7* message = d2i_PKCS7(nullptr, &inner, static_cast<long>(pkcs7.size()));
-  ASSERT_NE(message, nullptr);
-  unsigned char* bare = nullptr;
-  const int bareLength = i2d_X509(sk_X509_value(message->d.sign->cert, 0), &bare);
-  const std::string bareText = Base64(std::vector<unsigned char>(bare, bare + bareLength), false);
-  OPENSSL_free(bare);
-  PKCS7_free(message);
-  EXPECT_EQ(importCertData(bareText.c_str(), static_cast<std::int32_t>(bareText.size())), 0);
-
-  // The right certificate, with and without PEM lines, reaches the provider; whether it is
-  // stored is the provider's answer.
-  const std::int32_t stored = ProviderStoresCertificates() ? 1 : 0;
+  // The certificate the CA issued for the request, with and without PEM lines, ends up on
+  // the request's key pair.
   for (const bool pemLines : {true, false}) {
-    const std::string issued = Base64(pkcs7, pemLines);
-    EXPECT_EQ(importCertData(issued.c_str(), static_cast<std::int32_t>(issued.size())), stored);
+    SCOPED_TRACE(pemLines ? "PEM lines" : "bare Base64");
+    const std::string wrapped = Base64(AsPkcs7(issued.get()), pemLines);
+    ASSERT_EQ(importCertData(wrapped.c_str(), static_cast<std::int32_t>(wrapped.size())), 1);
+    EXPECT_EQ(CertificateStoredWith(requestKeyInfo), Der(issued.get()));
   }
 }
 

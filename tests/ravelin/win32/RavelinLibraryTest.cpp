@@ -1,6 +1,7 @@
 // Ravelin.dll as its callers see it: loaded by path, its exports looked up by name through
 // the contract's types, over the stand-in token manager it carries, whose keys come from a
-// file the test writes. Message boxes return at once here (no display).
+// file the test writes. Without a display Wine shows no message box: a box is looked for
+// only on one (xvfb-run), where it is read and dismissed from outside its process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,11 +11,14 @@
 #include <cstring>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "adapters/keyadapter/KeyAdapter.h"
 #include "adapters/ravelin/InstalledMiddlewareFiles.h"
+#include "tests/ravelin/RavelinTestServices.h"
 #include "tests/ravelin/win32/StandInCertificates.h"
 
 namespace tessaly::ravelin::testing {
@@ -24,7 +28,6 @@ namespace ka = tessaly::keyadapter;
 
 constexpr char kSerial[] = "WD0123456789";
 constexpr char kOtherSerial[] = "WD9876543210";
-constexpr char kResetAnswer[] = "3b9f95801fc78031e073fe211b6357";
 constexpr wchar_t kLockHeldEvent[] = L"TessalyRavelinTestLockHeld";
 
 std::wstring OwnFolder() {
@@ -56,16 +59,6 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   } while (FindNextFileA(search, &entry));
   FindClose(search);
   return names;
-}
-
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-  std::string text;
-  for (const std::uint8_t byte : bytes) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02x", byte);
-    text += digits;
-  }
-  return text;
 }
 
 // The local date so many seconds from now, as "%04d-%02d-%02d".
@@ -143,10 +136,6 @@ class RavelinLibraryTest : public ::testing::Test {
   void WriteKeys(const std::string& text) {
     std::ofstream(keysFile, std::ios::binary | std::ios::trunc) << text;
   }
-  static std::string Key(const std::string& serial, int slot, const std::string& more = "") {
-    return "key " + std::to_string(slot) + "\nserial " + serial + "\nreset-answer " + kResetAnswer +
-           "\n" + more;
-  }
   static std::string CertificateLine(const std::string& commonName, long secondsLeft) {
     return "certificate signature " + Hex(authority->Issue(commonName, secondsLeft)) + "\n";
   }
@@ -198,7 +187,7 @@ TEST_F(RavelinLibraryTest, LoadWritesTheSixFilesReplacingReadOnlyLeftoversAndUnl
 
 TEST_F(RavelinLibraryTest, OneKeyWithACertificate) {
   const std::string name = std::string(kSerial) + "@Alice";
-  WriteKeys(Key(kSerial, 1, "default-pin-status 9000\npin-status 63c4\ncontainer c\n" +
+  WriteKeys(KeyText(kSerial, 1, "default-pin-status 9000\npin-status 63c4\ncontainer c\n" +
                                 CertificateLine(name, 86400L * 30)));
   ASSERT_NE(Load(), nullptr);
 
@@ -254,14 +243,14 @@ TEST_F(RavelinLibraryTest, KeyChecksOfTheUsualCases) {
   const std::string name = std::string(kSerial) + "@Alice";
   const std::string good = "container c\n" + CertificateLine(name, 86400L * 30);
   const LibraryCase cases[] = {
-      {"two keys", Key(kSerial, 1, good) + Key(kOtherSerial, 2, good), 0, 1, 0, 5},
+      {"two keys", KeyText(kSerial, 1, good) + KeyText(kOtherSerial, 2, good), 0, 1, 0, 5},
       {"no key", "", 0, 3, 0, -1},
-      {"locked PIN", Key(kSerial, 1, "pin-status 63c0\n" + good), 1, 1, 0, 0},
-      {"default PIN", Key(kSerial, 1, "default-pin-status 6985\n" + good), 1, 1, 1, 5},
-      {"no certificates", Key(kSerial, 1, "container c\n"), 0, 9, 0, 5},
-      {"expires within a day", Key(kSerial, 1, "container c\n" + CertificateLine(name, 86400L - 600)),
+      {"locked PIN", KeyText(kSerial, 1, "pin-status 63c0\n" + good), 1, 1, 0, 0},
+      {"default PIN", KeyText(kSerial, 1, "default-pin-status 6985\n" + good), 1, 1, 1, 5},
+      {"no certificates", KeyText(kSerial, 1, "container c\n"), 0, 9, 0, 5},
+      {"expires within a day", KeyText(kSerial, 1, "container c\n" + CertificateLine(name, 86400L - 600)),
        0, 9, 0, 5},
-      {"untrusted", Key(kSerial, 1, "container c\ncertificate signature " +
+      {"untrusted", KeyText(kSerial, 1, "container c\ncertificate signature " +
                                         Hex(StandInCertificateAuthority().Issue(name, 86400L * 30)) + "\n"),
        0, 9, 0, 5},
   };
@@ -277,27 +266,179 @@ TEST_F(RavelinLibraryTest, KeyChecksOfTheUsualCases) {
   }
 }
 
+// The private folder spoiled so that the load cannot bind a token manager, until this goes.
+class SpoiledTokenManager {
+ public:
+  enum class Kind { Missing, Broken };
+  explicit SpoiledTokenManager(Kind kind) : path_(PrivateFolder() + "\\TokenMgr.dll") {
+    CreateDirectoryA(PrivateFolder().c_str(), nullptr);
+    if (kind == Kind::Missing) {
+      // A folder where the token manager should be written: nothing is written or loaded.
+      ready_ = CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
+      return;
+    }
+    // An image without the entry points, held open so the carried copy cannot replace it.
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    if (CopyFileA(self, path_.c_str(), FALSE)) {
+      held_ = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+      ready_ = held_ != INVALID_HANDLE_VALUE;
+    }
+  }
+  ~SpoiledTokenManager() {
+    if (held_ != INVALID_HANDLE_VALUE) {
+      CloseHandle(held_);
+    }
+    RemoveDirectoryA(path_.c_str());
+    DeleteFileA(path_.c_str());
+  }
+  SpoiledTokenManager(const SpoiledTokenManager&) = delete;
+  SpoiledTokenManager& operator=(const SpoiledTokenManager&) = delete;
+  bool ready() const { return ready_; }
+
+ private:
+  std::string path_;
+  HANDLE held_ = INVALID_HANDLE_VALUE;
+  bool ready_ = false;
+};
+
+constexpr SpoiledTokenManager::Kind kSpoiledKinds[] = {SpoiledTokenManager::Kind::Missing,
+                                                       SpoiledTokenManager::Kind::Broken};
+
 TEST_F(RavelinLibraryTest, AMissingOrBrokenTokenManagerRefusesTheLoad) {
-  CreateDirectoryA(PrivateFolder().c_str(), nullptr);
-  // A folder where the token manager should be written: nothing can be written or loaded.
-  const std::string blocking = PrivateFolder() + "\\TokenMgr.dll";
-  ASSERT_TRUE(CreateDirectoryA(blocking.c_str(), nullptr));
-  EXPECT_EQ(Load(), nullptr);
-  RemoveDirectoryA(blocking.c_str());
-
-  // An image without the entry points, held open so the carried copy cannot replace it.
-  char self[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  ASSERT_TRUE(CopyFileA(self, blocking.c_str(), FALSE));
-  HANDLE held = CreateFileA(blocking.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(Load(), nullptr);
-  CloseHandle(held);
-  DeleteFileA(blocking.c_str());
-
+  for (const SpoiledTokenManager::Kind kind : kSpoiledKinds) {
+    const SpoiledTokenManager spoiled(kind);
+    ASSERT_TRUE(spoiled.ready());
+    EXPECT_EQ(Load(), nullptr);
+  }
   // Afterwards the library loads again.
   EXPECT_NE(Load(), nullptr);
+}
+
+// Starts this program again with one argument; nothing when it cannot be started.
+HANDLE StartSelf(const std::wstring& argument, DWORD* processId = nullptr) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) + L"\" " + argument;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return nullptr;
+  }
+  CloseHandle(process.hThread);
+  if (processId != nullptr) {
+    *processId = process.dwProcessId;
+  }
+  return process.hProcess;
+}
+
+struct MessageBoxSeen {
+  std::wstring caption;
+  std::wstring text;
+};
+
+// Waits for a message box of that process, reads its caption and text (the box's static
+// text control has the id 0xFFFF on Windows and Wine alike) and presses its OK button.
+std::optional<MessageBoxSeen> DismissMessageBoxOf(DWORD processId, DWORD milliseconds) {
+  struct Search {
+    DWORD processId;
+    HWND box;
+  } search{processId, nullptr};
+  for (DWORD waited = 0; search.box == nullptr && waited < milliseconds; waited += 100) {
+    Sleep(100);
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+          auto* wanted = reinterpret_cast<Search*>(context);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          wchar_t className[16] = {};
+          GetClassNameW(window, className, 16);
+          if (owner == wanted->processId && std::wstring(className) == L"#32770" && IsWindowVisible(window)) {
+            wanted->box = window;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+  }
+  if (search.box == nullptr) {
+    return std::nullopt;
+  }
+  wchar_t caption[256] = {};
+  wchar_t text[256] = {};
+  GetWindowTextW(search.box, caption, 256);
+  GetDlgItemTextW(search.box, 0xFFFF, text, 256);
+  PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+  return MessageBoxSeen{caption, text};
+}
+
+// The library's message boxes, which need a display (xvfb-run): without one Wine shows none.
+class RavelinLibraryMessageTest : public RavelinLibraryTest {
+ protected:
+  void SetUp() override {
+    char display[256] = {};
+    if (GetEnvironmentVariableA("DISPLAY", display, sizeof display) == 0) {
+      GTEST_SKIP() << "no display to show a message box on";
+    }
+    RavelinLibraryTest::SetUp();
+  }
+
+  // Runs the export while another thread waits for its box, reads it and presses OK.
+  template <typename Export>
+  std::optional<MessageBoxSeen> BoxShownBy(Export call) {
+    std::optional<MessageBoxSeen> seen;
+    std::thread watcher([&] { seen = DismissMessageBoxOf(GetCurrentProcessId(), 30000); });
+    call();
+    watcher.join();
+    return seen;
+  }
+};
+
+TEST_F(RavelinLibraryMessageTest, TwoKeysOrNoKeyAreSaidSoInTheirBoxes) {
+  const std::string good = "container c\n" + CertificateLine(std::string(kSerial) + "@Alice", 86400L * 30);
+  WriteKeys(KeyText(kSerial, 1, good) + KeyText(kOtherSerial, 2, good));
+  ASSERT_NE(Load(), nullptr);
+  std::int32_t code = -1;
+  std::int32_t result = -1;
+  std::optional<MessageBoxSeen> box = BoxShownBy([&] { result = ravelin.checkKeyEnv(&code); });
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->caption, L"Ravelin");
+  EXPECT_EQ(box->text, L"检测时请插入一只KEY");
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(code, 1) << "only the incomplete middleware";
+
+  WriteKeys("");
+  box = BoxShownBy([&] { result = ravelin.defaultPINFlg(kSerial); });
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->caption, L"警告");
+  EXPECT_EQ(box->text, L"未检测到USBKEY");
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(RavelinLibraryMessageTest, ARefusedBindingSaysSoInABoxCaptionedWithTheLibrarysName) {
+  for (const SpoiledTokenManager::Kind kind : kSpoiledKinds) {
+    SCOPED_TRACE(kind == SpoiledTokenManager::Kind::Missing ? "missing" : "broken");
+    const SpoiledTokenManager spoiled(kind);
+    ASSERT_TRUE(spoiled.ready());
+    DWORD processId = 0;
+    const HANDLE loader = StartSelf(L"--load-ravelin", &processId);
+    ASSERT_NE(loader, nullptr);
+    const std::optional<MessageBoxSeen> box = DismissMessageBoxOf(processId, 30000);
+    if (!box) {
+      TerminateProcess(loader, 3);
+    }
+    EXPECT_EQ(WaitForSingleObject(loader, 30000), WAIT_OBJECT_0);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(loader, &exitCode);
+    CloseHandle(loader);
+    ASSERT_TRUE(box.has_value()) << "no message box appeared";
+    EXPECT_EQ(box->caption, L"Ravelin");
+    EXPECT_EQ(box->text, L"加载动态库失败，请确认安装是否正确");
+    EXPECT_EQ(exitCode, 0u) << "the load was not refused";
+  }
 }
 
 // A Watchdata installation planted into this Windows: the uninstall entry in the registry
@@ -347,7 +488,7 @@ class PlantedInstallation {
 
 TEST_F(RavelinLibraryTest, TheInstalledMiddlewareIsCheckedInBothViews) {
   const std::string name = std::string(kSerial) + "@Alice";
-  WriteKeys(Key(kSerial, 1, "container c\n" + CertificateLine(name, 86400L * 30)));
+  WriteKeys(KeyText(kSerial, 1, "container c\n" + CertificateLine(name, 86400L * 30)));
   ASSERT_NE(Load(), nullptr);
   std::int32_t code = -1;
   char version[ka::kSoftwareVersionBytes] = {};
@@ -383,23 +524,10 @@ TEST_F(RavelinLibraryTest, TheInstalledMiddlewareIsCheckedInBothViews) {
 
 // Starts this program again to hold the key lock: "hold" releases it after a while,
 // "abandon" ends without releasing it.
-HANDLE StartLockHolder(const wchar_t* mode) {
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) + L"\" --key-lock-" + mode;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return nullptr;
-  }
-  CloseHandle(process.hThread);
-  return process.hProcess;
-}
+HANDLE StartLockHolder(const wchar_t* mode) { return StartSelf(std::wstring(L"--key-lock-") + mode); }
 
 TEST_F(RavelinLibraryTest, TheLockHeldByAnotherProcessBlocksTheExportUntilReleased) {
-  WriteKeys(Key(kSerial, 1));
+  WriteKeys(KeyText(kSerial, 1));
   ASSERT_NE(Load(), nullptr);
   HANDLE held = CreateEventW(nullptr, TRUE, FALSE, kLockHeldEvent);
   HANDLE holder = StartLockHolder(L"hold");
@@ -428,7 +556,7 @@ TEST_F(RavelinLibraryTest, TheLockHeldByAnotherProcessBlocksTheExportUntilReleas
 }
 
 TEST_F(RavelinLibraryTest, TheBluetoothAdapterFileIsTheSameLibrary) {
-  WriteKeys(Key(kSerial, 1));
+  WriteKeys(KeyText(kSerial, 1));
   ASSERT_NE(Load(L"Ravelin_.dll"), nullptr);
   char serials[ka::kSerialListBytes] = {};
   EXPECT_EQ(ravelin.getKeySN(serials), 1);
@@ -450,10 +578,25 @@ int HoldKeyLock(bool release) {
   return 0;  // an unreleased mutex is abandoned when the process ends
 }
 
+// Loads Ravelin.dll as a GUI program would, with user32 already there: 0 when the load was
+// refused, 1 when it went through.
+int LoadRavelin() {
+  LoadLibraryW(L"user32.dll");
+  const HMODULE module = LoadLibraryW((OwnFolder() + L"Ravelin.dll").c_str());
+  if (module == nullptr) {
+    return 0;
+  }
+  FreeLibrary(module);
+  return 1;
+}
+
 }  // namespace
 }  // namespace tessaly::ravelin::testing
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--load-ravelin") {
+    return tessaly::ravelin::testing::LoadRavelin();
+  }
   if (argc == 2 && std::string(argv[1]) == "--key-lock-hold") {
     return tessaly::ravelin::testing::HoldKeyLock(true);
   }
