@@ -31,7 +31,8 @@ bool Download(const EnrolmentRepairServices& services, const EnrolmentFile& file
   }
   const std::u16string url =
       DecodeUtf8(std::string(services.downloadServer) + std::string(file.download));
-  return DownloadToFile(*session, url, services.files, target) != 0;
+  return DownloadToFile(*session, url, services.files, target) != 0 &&
+         services.code.Admit(target, CodeUse::EnrolmentControl, true);
 }
 
 void Repair(const EnrolmentRepairServices& services, const EnrolmentControls& controls) {

@@ -80,3 +80,19 @@ function(tessaly_certificate_thumbprint certificate digest out_var)
 endfunction()
 tessaly_certificate_thumbprint(${TESSALY_TEST_PUBLISHER_CERT} sha1 TESSALY_TEST_PUBLISHER_SHA1)
 tessaly_certificate_thumbprint(${TESSALY_TEST_PUBLISHER_CERT} sha256 TESSALY_TEST_PUBLISHER_SHA256)
+
+# Ed25519 keys for check-item documents: the test key development builds pin and their test
+# server signs with, and another key whose documents the program must refuse. Made apart
+# from the certificates, so build folders made before the keys existed get them too.
+#   TESSALY_TEST_DOCUMENT_KEY / _PUBLIC_KEY    the pinned test key (PEM private / public)
+#   TESSALY_OTHER_DOCUMENT_KEY                  another key (PEM private)
+set(TESSALY_TEST_DOCUMENT_KEY ${TESSALY_TEST_SIGNING_DIR}/document-signing.key)
+set(TESSALY_TEST_DOCUMENT_PUBLIC_KEY ${TESSALY_TEST_SIGNING_DIR}/document-signing.pub)
+set(TESSALY_OTHER_DOCUMENT_KEY ${TESSALY_TEST_SIGNING_DIR}/other-document-signing.key)
+if(NOT EXISTS ${TESSALY_TEST_SIGNING_DIR}/.document-keys-complete)
+  foreach(key ${TESSALY_TEST_DOCUMENT_KEY} ${TESSALY_OTHER_DOCUMENT_KEY})
+    tessaly_signing_openssl(genpkey -algorithm ed25519 -out ${key})
+  endforeach()
+  tessaly_signing_openssl(pkey -in ${TESSALY_TEST_DOCUMENT_KEY} -pubout -out ${TESSALY_TEST_DOCUMENT_PUBLIC_KEY})
+  file(TOUCH ${TESSALY_TEST_SIGNING_DIR}/.document-keys-complete)
+endif()

@@ -98,6 +98,7 @@ ItemFile ReadItemFile(const XmlReader& reader, const ItemContext& context) {
       .url = ResolveAgainstBase(reader.AttrValue("remote"), context.base),
       .version = reader.AttrValue("version"),
       .md5 = reader.AttrValue("md5"),
+      .sha256 = reader.AttrValue("sha256"),
       .install = reader.AttrValue("install"),
       .bit = reader.AttrValue("bit"),
   };
@@ -112,6 +113,7 @@ ItemInstaller ReadInstaller(const XmlReader& reader, const ItemContext& context)
       .url = ResolveAgainstBase(reader.Text(), context.base),
       .command = reader.AttrValue("command"),
       .md5 = reader.AttrValue("md5"),
+      .sha256 = reader.AttrValue("sha256"),
   };
   installer.localPath =
       DownloadPathFor(context.platform.codePages, context.platform.fileSystem, installer.url);
@@ -166,6 +168,7 @@ void ReadAppInfo(XmlReader& reader, const ConfigPlatform& platform, AppInfo& app
         .remote = std::move(remote),
         .localPath = std::move(localPath),
         .md5 = reader.AttrValue("md5"),
+        .sha256 = reader.AttrValue("sha256"),
         .imperative = reader.AttrValue("imperative"),
         .installer = reader.AttrValue("installer"),
     };

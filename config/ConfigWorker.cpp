@@ -48,6 +48,32 @@ void ParseInto(CheckConfig& config, std::string document, const ConfigPlatform& 
   ParseCheckItems(config, std::move(document), platform);
 }
 
+// The text to parse out of a download: empty when the pinned keys refuse it. An accepted
+// sequence newer than the last is remembered before the parse, so a replay of an older
+// document is refused from now on.
+std::string AcceptedText(const ConfigWorkerServices& services, const std::string& download) {
+  if (download.empty()) {
+    return {};
+  }
+  AcceptedSequence* const sequences = services.acceptedSequence;
+  const std::uint32_t last = sequences != nullptr ? sequences->Last() : 0;
+  const DocumentCheck check = CheckDownloadedDocument(download, services.pinnedKeys, last);
+  switch (check.verdict) {
+    case DocumentVerdict::Unpinned:
+      return download;
+    case DocumentVerdict::Accepted:
+      if (sequences != nullptr && check.sequence > last) {
+        sequences->Remember(check.sequence);
+      }
+      return std::string(check.text);
+    case DocumentVerdict::Unsigned:
+    case DocumentVerdict::BadSignature:
+    case DocumentVerdict::Replayed:
+      break;
+  }
+  return {};
+}
+
 }  // namespace
 
 void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResults& results) {
@@ -56,7 +82,7 @@ void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResult
     const std::unique_ptr<InternetSession> session = services.internet.OpenSession();
     const std::u16string address = DocumentAddress(services);
     if (session != nullptr && !address.empty()) {
-      document = DownloadToMemory(*session, address);
+      document = AcceptedText(services, DownloadToMemory(*session, address));
     }
     if (!document.empty()) {
       results.online.store(1);

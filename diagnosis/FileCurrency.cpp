@@ -73,13 +73,11 @@ bool IsFileCurrent(const ComponentPlatform& platform, const ItemFile& file) {
       return false;
     }
   }
-  if (!file.md5.empty()) {
-    const std::string ansiPath = Utf8ToAnsi(platform.codePages, file.localPath);
-    if (ansiPath.empty() || FileMd5Hex(platform.files, ansiPath) != file.md5) {
-      return false;
-    }
+  if (file.md5.empty() && file.sha256.empty()) {
+    return true;
   }
-  return true;
+  return FileHasDigests(platform.files, Utf8ToAnsi(platform.codePages, file.localPath), file.md5,
+                        file.sha256);
 }
 
 }  // namespace tessaly

@@ -22,8 +22,9 @@ struct InstallJob {
   int itemIndex = 0;        // 0-based position in the items
   std::string url{};        // empty: nothing can be downloaded
   std::string localPath{};  // empty: no safe download path exists
-  // The digest the download must have before anything runs it; empty: not checked.
+  // The digests the download must have before anything runs it; empty: not checked.
   std::string md5{};
+  std::string sha256{};
   InstallRun run{};
   bool operator==(const InstallJob&) const = default;
 };

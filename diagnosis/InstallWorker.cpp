@@ -76,14 +76,16 @@ class JobRunner {
     }
     // The download runs with the program's administrative rights: it must be the file the
     // configuration names.
-    if (!job.md5.empty()) {
-      const std::string ansiPath = Utf8ToAnsi(platform.codePages, job.localPath);
-      if (ansiPath.empty() || FileMd5Hex(platform.fileReader, ansiPath) != job.md5) {
-        platform.fileWriter.Delete(path);
-        return false;
-      }
+    if ((!job.md5.empty() || !job.sha256.empty()) &&
+        !FileHasDigests(platform.fileReader, Utf8ToAnsi(platform.codePages, job.localPath),
+                        job.md5, job.sha256)) {
+      platform.fileWriter.Delete(path);
+      return false;
     }
-    return true;
+    // An installer runs and a registered library is loaded whatever their names; a placed
+    // file needs a signature when its name makes it code.
+    const bool runs = !job.run.installerPath.empty() || CommandOf(job.run).has_value();
+    return platform.code.Admit(path, CodeUse::Component, runs);
   }
 
   // The command line the job runs once downloaded; nothing when it only places a file.

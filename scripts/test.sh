@@ -7,7 +7,8 @@
 #      processes on a virtual display, and the real page in chromium against the real
 #      program through the development bridge;
 #   3. the page in Debian's chromium with a mock of the program's external object;
-#   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
+#   4. bounded libFuzzer runs of the XML reader and of the document signature comment under
+#      ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
 set -uo pipefail
 
@@ -196,26 +197,35 @@ TESSALY_PAGE_RC="$root/build/win64/resources/TessalyResources.rc" \
   run_counted page bash tests/page/run-page-tests.sh
 
 # ---- layer 4: fuzzing -----------------------------------------------------------------
-# Only the fuzzer is built: the rest of the tree under clang and ASan is never run here.
-if build fuzz --target xml_reader_fuzzer; then
-  note "fuzz the XML reader for ${fuzz_seconds}s"
-  corpus="$log_dir/corpus"
+# Only the fuzzers are built: the rest of the tree under clang and ASan is never run here.
+# They share the time budget: the XML reader three quarters, the signature comment the rest.
+# Runs fuzzer NAME for SECONDS from a corpus of the given files.
+run_fuzzer() {
+  local name=$1 seconds=$2
+  shift 2
+  local corpus="$log_dir/corpus-$name"
+  note "fuzz $name for ${seconds}s"
   mkdir -p "$corpus"
-  cp fuzz/corpus/* resources/item.xml "$corpus"/
-  if ASAN_OPTIONS=detect_leaks=1 build/fuzz/fuzz/xml_reader_fuzzer "$corpus" \
-       -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$log_dir/" >"$log_dir/fuzz.log" 2>&1; then
-    runs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$log_dir/fuzz.log" | grep -oE '[0-9]+$')
+  cp "$@" "$corpus"/
+  if ASAN_OPTIONS=detect_leaks=1 "build/fuzz/fuzz/$name" "$corpus" \
+       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+       -artifact_prefix="$log_dir/$name-" >"$log_dir/$name.log" 2>&1; then
+    runs=$(grep -aoE 'stat::number_of_executed_units: *[0-9]+' "$log_dir/$name.log" | grep -oE '[0-9]+$')
     if [ "${runs:-0}" -gt 0 ]; then
-      printf '   fuzz: %s inputs, no finding\n' "$runs"
+      printf '   %s: %s inputs, no finding\n' "$name" "$runs"
       passed=$((passed + 1))
     else
-      fail_layer "fuzzing executed no input"
+      fail_layer "$name executed no input"
     fi
   else
-    tail -n 60 "$log_dir/fuzz.log"
-    fail_layer "fuzzing found a crash, leak or sanitizer report (artifacts in $log_dir)"
+    tail -n 60 "$log_dir/$name.log"
+    fail_layer "$name found a crash, leak or sanitizer report (artifacts in $log_dir)"
   fi
+}
+if build fuzz --target xml_reader_fuzzer document_signature_fuzzer; then
+  run_fuzzer xml_reader_fuzzer $((fuzz_seconds * 3 / 4)) fuzz/corpus/* resources/item.xml
+  run_fuzzer document_signature_fuzzer $((fuzz_seconds - fuzz_seconds * 3 / 4)) \
+    fuzz/signature-corpus/*
 fi
 
 echo "$passed passed, $failed failed"

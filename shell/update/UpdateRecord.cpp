@@ -18,6 +18,7 @@ bool PassesUpdateRecord(const ComponentPlatform& platform, const AppInfo& record
   file.url = record.remote;
   file.version = record.version;
   file.md5 = record.md5;
+  file.sha256 = record.sha256;
   return IsFileCurrent(platform, file);
 }
 

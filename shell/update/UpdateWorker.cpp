@@ -16,11 +16,14 @@ namespace {
 constexpr int kBoxOk = 1;  // the information box's OK button
 constexpr std::uint32_t kCloseDelayMs = 0;
 
+// The program and its installer both run, so both must pass the gate whatever their names.
 bool Download(InternetSession& session, const UpdateWorkerContext& context,
               std::string_view addressUtf8, const std::u16string& path) {
   const CodePages& codePages = context.platform.detection.codePages;
-  return !path.empty() && DownloadToFile(session, Utf8ToWide(codePages, addressUtf8),
-                                         context.platform.fileWriter, path) != 0;
+  return !path.empty() &&
+         DownloadToFile(session, Utf8ToWide(codePages, addressUtf8), context.platform.fileWriter,
+                        path) != 0 &&
+         context.platform.code.Admit(path, CodeUse::ProgramUpdate, true);
 }
 
 // The installer is saved beside the downloads and started without arguments, quoted so that

@@ -17,7 +17,8 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          logonTasks_, links_,
                          components_.paths, components_.redirection, components_.versions,
                          components_.files, components_.files, components_.usb,
-                         components_.launcher, modules_, fileOperations_, ModuleFilePath(), applicationName_};
+                         components_.launcher, modules_, fileOperations_, components_.signatures,
+                         ModuleFilePath(), applicationName_};
 }
 
 }  // namespace tessaly::win32

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -152,6 +153,36 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
        },
        {kQuestion}, {kTimerUpdateAccepted, kTimerCloseForUpdate}, {u"\"" + kInstaller + u"\""},
        false},
+      {"new program unsigned: deleted, nothing swapped or started",
+       [&](Pc& pc) {
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+         pc.code.signatures.byPath[kDownload] = {SignatureStatus::NoSignature, {}};
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"new program altered after signing: deleted, nothing swapped or started",
+       [&](Pc& pc) {
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+         pc.code.signatures.byPath[kDownload] = {SignatureStatus::BadDigest, {}};
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"new program with a SHA-256 not its own: deleted, nothing swapped",
+       [&](Pc& pc) {
+         pc.config.appInfo.md5 = kNewProgramMd5;
+         pc.config.appInfo.sha256 = std::string(64, '0');
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"installer by another publisher: deleted, not started",
+       [&](Pc& pc) {
+         pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
+         accept(pc);
+         pc.internet.responses[kInstallerUrl] = FakeResponse::Ok("setup");
+         pc.code.signatures.byPath[kInstaller] = MakeTestSigner("Other Test").Signature();
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
       {"installer download failing",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
@@ -182,6 +213,10 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
     if (c.deletesDownload) {
       EXPECT_EQ(pc.store.Find(kDownload), nullptr);
     }
+    const bool installerStarted =
+        std::find(c.launches.begin(), c.launches.end(), u"\"" + kInstaller + u"\"") != c.launches.end();
+    EXPECT_EQ(pc.store.Find(kInstaller) != nullptr, installerStarted)
+        << "an installer stays only when it was started";
     const RegistryValue* lastUpdate =
         pc.registry.FindValue(RegistryRoot::CurrentUser, kSettingsKeyPath, kLastUpdate);
     ASSERT_NE(lastUpdate, nullptr);
