@@ -14,7 +14,7 @@ packages=(
   gcc-mingw-w64-x86-64-posix gcc-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64
-  openssl hyperfine
+  openssl hyperfine osslsigncode python3-cryptography
   chromium fonts-noto-cjk
   xvfb xauth imagemagick
   libp11-kit-dev softhsm2 opensc

@@ -11,6 +11,7 @@
 #include "platform/RegistryValues.h"
 #include "tests/diagnosis/DiagnosisHarness.h"
 #include "tests/fakes/FakeCodePages.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
@@ -185,6 +186,7 @@ TEST(ComponentBindingsTest, BindsDetectionReportAndInstallsToTheRealWorker) {
   FakeUsbDriver usb;
   FakeInternet internet;
   FakeProcessLauncher launcher;
+  PermissiveCodeGate code{store};
   internet.responses[u"http://dl/setup.exe"] = FakeResponse::Ok("MZ");
   h.config.networkOk = true;
   h.config.items = {Item("ActiveX", 5),
@@ -195,7 +197,7 @@ TEST(ComponentBindingsTest, BindsDetectionReportAndInstallsToTheRealWorker) {
                                                   .localPath = "C:\\t\\setup.exe"}}}};
   ComponentBindings bindings({h.config, h.state, h.operations, h.timers, h.page, h.settings, h.prompts},
                              {h.fakeRegistry, codePages, environment, view, view, view, store, usb},
-                             {internet, store, store, codePages, launcher});
+                             {internet, store, store, codePages, launcher, code.gate});
   bindings.BindTo(h.operations);
 
   h.operations.detectItems(h.config.items);
