@@ -44,8 +44,10 @@ std::optional<DocumentSignatureBytes> SignatureFromBase64(std::string_view text)
 }
 
 std::optional<std::uint32_t> SequenceFrom(std::string_view digits) {
+  // One spelling per number: no sign, no leading zero.
   if (digits.empty() || digits.size() > kMaxSequenceDigits ||
-      digits.find_first_not_of("0123456789") != std::string_view::npos) {
+      digits.find_first_not_of("0123456789") != std::string_view::npos ||
+      (digits.size() > 1 && digits[0] == '0')) {
     return std::nullopt;
   }
   std::uint32_t value = 0;
