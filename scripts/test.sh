@@ -191,6 +191,14 @@ if build win64; then
     bash tests/console/run-components-e2e.sh build/win64/tools/console/TessalyConsole.exe
 fi
 
+# Nothing downloaded runs unverified: the shipped 32-bit console in a WoW64 prefix against
+# the test server playing the attacker (documents and installers it must refuse).
+if build win32 --target TessalyConsole TessalyTestInstaller TessalyTestCom; then
+  TESSALY_TEST_FILES="$root/build/win32/tests/components" run_counted wine-signed \
+    tests/server/with-test-server.sh \
+    bash tests/console/run-signed-e2e.sh build/win32/tools/console/TessalyConsole.exe
+fi
+
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.
 TESSALY_PAGE_RC="$root/build/win64/resources/TessalyResources.rc" \
