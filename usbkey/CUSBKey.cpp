@@ -62,9 +62,9 @@ class BufferTexts {
   std::size_t position_ = 0;
 };
 
-// The entries of a list an adapter wrote, at most `most` of them. NUL-separated lists end
-// at their first empty text; a joined list is its first text cut at every "|", empty
-// entries left out.
+// The entries of a list an adapter wrote, at most `most` of them: the NUL-terminated texts
+// one after another as written (empty ones too), or, for a joined list, its first text cut
+// at every "|" with empty entries left out.
 std::vector<std::string> ListEntries(std::span<const char> buffer, AdapterListLayout layout,
                                      std::size_t most) {
   std::vector<std::string> entries;

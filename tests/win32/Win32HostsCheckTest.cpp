@@ -140,14 +140,14 @@ TEST(Win32HostsCheckTest, ChecksAndRepairsTheSystemHostsFile) {
   EXPECT_TRUE(CheckHosts(config, environment, files, false));
   EXPECT_TRUE(config.hostsOk);
 
-  // A protected hosts file is repaired and keeps its marks.
-  const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  // A read-only hosts file is repaired and stays read-only.
+  const DWORD marks = FILE_ATTRIBUTE_READONLY;
   ASSERT_TRUE(WriteRaw(path, "127.0.0.1 localhost\r\n6.6.6.6 ebank.example.cn\r\n"));
   ASSERT_TRUE(SetFileAttributesW(AsWide(path), marks));
   EXPECT_FALSE(CheckHosts(config, environment, files, false));
   EXPECT_TRUE(CheckHosts(config, environment, files, true));
   EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n");
-  EXPECT_EQ(GetFileAttributesW(AsWide(path)) & marks, marks) << "still read-only and hidden";
+  EXPECT_EQ(GetFileAttributesW(AsWide(path)) & marks, marks) << "still read-only";
   EXPECT_TRUE(CheckHosts(config, environment, files, false));
 
   const std::u16string folder = path.substr(0, path.size() - 5);
