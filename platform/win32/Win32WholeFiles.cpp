@@ -90,7 +90,8 @@ bool PutInPlace(const std::u16string& siblingPath, const std::u16string& path) {
     return false;
   }
   const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-  if (readOnly && !SetFileAttributesW(AsWide(path), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+  const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (readOnly && !SetFileAttributesW(AsWide(path), writable)) {
     return false;
   }
   bool replaced = ReplaceFileW(AsWide(path), AsWide(siblingPath), nullptr,
