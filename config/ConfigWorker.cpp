@@ -41,11 +41,11 @@ std::u16string DocumentAddress(const ConfigWorkerServices& services) {
 }
 
 // The parser fills lists without emptying them; configReady is its last store.
-void ParseInto(CheckConfig& config, std::string document, const ConfigPlatform& platform) {
+bool ParseInto(CheckConfig& config, std::string document, const ConfigPlatform& platform) {
   config.groups.clear();
   config.items.clear();
   config.components.clear();
-  ParseCheckItems(config, std::move(document), platform);
+  return ParseCheckItems(config, std::move(document), platform);
 }
 
 // The text to parse out of a download: empty when the pinned keys refuse it. An accepted
@@ -84,10 +84,13 @@ void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResult
     if (session != nullptr && !address.empty()) {
       document = AcceptedText(services, DownloadToMemory(*session, address));
     }
+    // A downloaded text that is no configuration (a captive portal's page, a cut-off
+    // document) is a failed download like any other: without the fall-back the program
+    // would have nothing to check, and a check on nothing would report the PC as fit.
     if (!document.empty()) {
       results.online.store(1);
-      ParseInto(results.config, std::move(document), services.platform);
-    } else {
+    }
+    if (document.empty() || !ParseInto(results.config, std::move(document), services.platform)) {
       results.online.store(0);
       document = services.resources.LoadResourceBytes(kDefaultDocumentResource, kResourceTypeHtml);
       if (!document.empty()) {

@@ -61,10 +61,9 @@ struct ConfigWorkerResults {
 // Fetches the check-item document once and parses it into the configuration: from the
 // override when one is set, else from the download server (the 64-bit document on 64-bit
 // Windows 6 and later, else the 32-bit one), with one attempt and a 30-second connect
-// time-out through a session of its own; when that gives no text, or a document the pinned
-// keys refuse, from the embedded
-// default. A downloaded document that is not sound is not replaced by the default: the
-// configuration then stays not ready.
+// time-out through a session of its own; when that gives no text, a document that is not
+// sound or a document the pinned keys refuse, from the embedded default (`online` 0). Only a
+// default that is missing or not sound leaves the configuration not ready.
 //
 // Meant to run on a worker thread of the caller's; callable directly as well.
 void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResults& results);

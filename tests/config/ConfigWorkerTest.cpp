@@ -161,14 +161,14 @@ TEST_F(ConfigWorkerTest, LookingUpTheOverrideCreatesItsKey) {
       << "nothing is written";
 }
 
-TEST_F(ConfigWorkerTest, ADownloadedDocumentThatIsNotSoundIsNotReplaced) {
+TEST_F(ConfigWorkerTest, ADownloadedDocumentThatIsNotSoundIsReplacedByTheDefault) {
   config.items.push_back(ComponentItem{.name = "left over"});
   internet.responses[kServer64] = FakeResponse::Ok("<html><body>Welcome to our hotel Wi-Fi</body>");
   Run();
-  EXPECT_FALSE(config.configReady.load());
-  EXPECT_EQ(online.load(), 1);
-  EXPECT_TRUE(config.items.empty()) << "emptied before the parse";
-  EXPECT_EQ(resources.loads, 0);
+  EXPECT_TRUE(config.configReady.load());
+  EXPECT_EQ(Source(), "embedded") << "nothing of the left-over or the unsound document stays";
+  EXPECT_EQ(online.load(), 0);
+  EXPECT_EQ(resources.loads, 1);
 }
 
 TEST_F(ConfigWorkerTest, EveryKindOfFailedDownloadFallsBackToTheDefault) {
@@ -183,6 +183,8 @@ TEST_F(ConfigWorkerTest, EveryKindOfFailedDownloadFallsBackToTheDefault) {
       {"a server error", FakeResponse::WithStatus(500, document)},
       {"a connection that breaks", broken},
       {"an empty 200 answer", FakeResponse::Ok("")},
+      {"a 200 answer that is no configuration", FakeResponse::Ok("<checkitems><item name=\"cut")},
+      {"a sound document of another root", FakeResponse::Ok("<config><item name=\"x\"/></config>")},
   };
   for (const auto& [what, response] : cases) {
     internet.responses[kServer64] = response;

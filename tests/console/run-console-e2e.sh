@@ -81,6 +81,26 @@ run_key_user() {
   done
 }
 
+# A served document that is no configuration: the check started by hand runs on the embedded
+# default (its component rows show) and its verdict is not "met".
+"$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+  /d "$TESSALY_TEST_SERVER/not-config" /f >/dev/null 2>&1
+/usr/lib/wine/wineserver -w 2>/dev/null
+"$wine" "$console" --json "$work/not-config.jsonl" --timeout 120 >"$work/not-config.txt" 2>&1
+if python3 - "$work/not-config.jsonl" <<'CHECK'; then
+import json, sys
+calls = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8") if line.strip()]
+states = [c["args"] for c in calls if c["fn"] == "setState"]
+verdicts = [a[2] for a in states if a[:2] == [0, 3]]
+default_rows = {a[1] for a in states if a[0] == 2}
+sys.exit(0 if verdicts and 0 not in verdicts and len(default_rows) == 4 else 1)
+CHECK
+  pass "not-config: the default document was checked and the verdict is not met"
+else
+  cat "$work/not-config.txt"
+  fail "not-config: the check did not run on the default document, or said met"
+fi
+
 windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
 if [ $# -ge 3 ]; then

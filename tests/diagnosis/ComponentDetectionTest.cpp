@@ -98,6 +98,21 @@ const std::vector<DetectionCase>& DetectionCases() {
       {"ClsidNativeSide",
        [](Pc& pc) { pc.RegisterServer(RegistryView::Native64); pc.File(kServerPath, {.nativeOnly = true}); },
        WithRules({Rule("clsid", kClsid, "64")}), 0},
+      {"ClsidExpandableServerPath",
+       [](Pc& pc) {
+         RegistryValue value = StringValue(u"%SystemRoot%\\system32\\QmSecEdit.ocx");
+         value.type = RegistryType::ExpandString;
+         pc.registry.SetValue(RegistryRoot::ClassesRoot, kServerKey, u"", value);
+         pc.File(kServerPath);
+       },
+       WithRules({Rule("clsid", kClsid)}), 0},
+      {"ClsidExpandableServerPathFileGone",
+       [](Pc& pc) {
+         RegistryValue value = StringValue(u"%SystemRoot%\\system32\\QmSecEdit.ocx");
+         value.type = RegistryType::ExpandString;
+         pc.registry.SetValue(RegistryRoot::ClassesRoot, kServerKey, u"", value);
+       },
+       WithRules({Rule("clsid", kClsid)}), 4},
       {"ClsidNativeSideNotSeenRedirected",
        [](Pc& pc) { pc.RegisterServer(); pc.File(kServerPath, {.nativeOnly = true}); },
        WithRules({Rule("clsid", kClsid)}), 4},

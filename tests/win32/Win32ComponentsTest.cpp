@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/TextConversion.h"
 #include "diagnosis/ComponentPresence.h"
@@ -69,6 +71,28 @@ TEST_F(Win32ComponentsTest, RegsvrRegistersTheTestLibraryAndTheClassIsFound) {
   EXPECT_TRUE(RegistryRefExists(registry, u"HKCR,CLSID\\" + kClsid + u"\\InprocServer32,"));
   EXPECT_TRUE(services.launcher.RunCommand(u"regsvr32 /s /u \"" + library + u"\"", true));
   EXPECT_FALSE(IsClsidRegistered(platform(), kClsid, u""));
+}
+
+TEST_F(Win32ComponentsTest, AnExpandableServerPathIsExpandedAsTheSystemDoes) {
+  // Registered for the user; the classes root shows it as the system's COM does.
+  const std::u16string clsid = u"{0B8E3F61-2C4D-4A7E-8F19-6D3A5C7B9E20}";
+  const std::u16string server = u"Software\\Classes\\CLSID\\" + clsid + u"\\InprocServer32";
+  const auto expandable = [](std::u16string_view text) {
+    std::vector<BYTE> bytes;
+    for (const char16_t unit : text) {
+      bytes.push_back(static_cast<BYTE>(unit));
+      bytes.push_back(static_cast<BYTE>(unit >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+  };
+  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\kernel32.dll")),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(IsClsidRegistered(platform(), clsid, u""));
+  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\no-such-file.dll")),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(IsClsidRegistered(platform(), clsid, u""));
+  DeleteRaw(server, u"");
 }
 
 TEST_F(Win32ComponentsTest, RegistryReferencesAndPathsOnTheRealSystem) {

@@ -73,6 +73,7 @@ class RestoredAtExit {
  public:
   explicit RestoredAtExit(std::u16string path) : path_(std::move(path)), saved_(ReadRaw(path_)) {}
   ~RestoredAtExit() {
+    SetFileAttributesW(AsWide(path_), FILE_ATTRIBUTE_NORMAL);
     if (saved_) {
       WriteRaw(path_, *saved_);
     } else {
@@ -138,6 +139,16 @@ TEST(Win32HostsCheckTest, ChecksAndRepairsTheSystemHostsFile) {
   EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n::1 ebank.example.cn\r\n");
   EXPECT_TRUE(CheckHosts(config, environment, files, false));
   EXPECT_TRUE(config.hostsOk);
+
+  // A read-only hosts file is repaired and stays read-only.
+  const DWORD marks = FILE_ATTRIBUTE_READONLY;
+  ASSERT_TRUE(WriteRaw(path, "127.0.0.1 localhost\r\n6.6.6.6 ebank.example.cn\r\n"));
+  ASSERT_TRUE(SetFileAttributesW(AsWide(path), marks));
+  EXPECT_FALSE(CheckHosts(config, environment, files, false));
+  EXPECT_TRUE(CheckHosts(config, environment, files, true));
+  EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n");
+  EXPECT_EQ(GetFileAttributesW(AsWide(path)) & marks, marks) << "still read-only";
+  EXPECT_TRUE(CheckHosts(config, environment, files, false));
 
   const std::u16string folder = path.substr(0, path.size() - 5);
   EXPECT_TRUE(Listed(folder, u"~tessaly-*").empty()) << "nothing is left beside the file";
