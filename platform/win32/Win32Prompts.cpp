@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandles.h"
 #include "platform/win32/WideText.h"
 
@@ -39,12 +40,20 @@ struct QuestionTexts {
 
 // The task dialog's result, or nothing where comctl32 has no task dialogs.
 std::optional<int> ShowTaskDialog(const QuestionTexts& texts, HINSTANCE module) {
-  const unique_hmodule comctl32(LoadLibraryW(L"comctl32.dll"));
-  if (!comctl32) {
+  // The program imports the common controls, so the version its manifest asks for (6.0,
+  // the one with task dialogs) is loaded already and is taken as it is; only a host without
+  // it loads the system folder's own copy.
+  unique_hmodule loaded;
+  HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
+  if (comctl32 == nullptr) {
+    loaded = LoadSystemLibrary(L"comctl32.dll");
+    comctl32 = loaded.get();
+  }
+  if (comctl32 == nullptr) {
     return std::nullopt;
   }
   const auto taskDialogIndirect = reinterpret_cast<TaskDialogIndirectFunction>(
-      reinterpret_cast<void*>(GetProcAddress(comctl32.get(), "TaskDialogIndirect")));
+      reinterpret_cast<void*>(GetProcAddress(comctl32, "TaskDialogIndirect")));
   if (taskDialogIndirect == nullptr) {
     return std::nullopt;
   }

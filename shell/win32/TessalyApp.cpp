@@ -6,6 +6,7 @@
 
 #include "platform/win32/UniqueHandles.h"
 #include "platform/win32/Win32ProgramPath.h"
+#include "shell/win32/MainWindowMark.h"
 #include "shell/win32/TessalyDlg.h"
 
 namespace tessaly::win32 {
@@ -58,10 +59,15 @@ bool DeleteWhenReleased(const std::u16string& path, std::uint32_t limitMs, std::
 }
 
 bool SignalRunningInstance() {
-  const HWND running = FindWindowW(L"#32770", kMainWindowTitle);
+  const HWND running = FindMainWindow();
   if (running == nullptr) {
     return false;
   }
+  // This process was just started by the user and may take the foreground; the running
+  // one, in the background, may not, unless it is given the right to.
+  DWORD runningProcess = 0;
+  GetWindowThreadProcessId(running, &runningProcess);
+  AllowSetForegroundWindow(runningProcess);
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(running, kTrayMessage, 0, kTrayLeftButtonDown, SMTO_ABORTIFHUNG,
                       kSignalTimeoutMs, &ignored);

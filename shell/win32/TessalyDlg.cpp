@@ -11,6 +11,7 @@
 #include "shell/WindowInput.h"
 #include "shell/ZoneZeroSwitch.h"
 #include "shell/win32/ExternalDispatch.h"
+#include "shell/win32/MainWindowMark.h"
 #include "shell/win32/TopLevelWindow.h"
 
 namespace tessaly::win32 {
@@ -120,6 +121,7 @@ void CTessalyDlg::OnInitDialog() {
     HideAtStart();
   }
   SetWindowTextW(window_, kMainWindowTitle);
+  MarkAsMainWindow(window_);
   core_->StartConfigWorker();
 }
 
@@ -347,6 +349,7 @@ INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window_);
       return TRUE;
     case WM_DESTROY:
+      UnmarkMainWindow(window_);
       RemoveTrayIcon();
       if (outsidePage_ != nullptr) {
         outsidePage_->Stop();
@@ -370,12 +373,17 @@ void CTessalyDlg::Minimise() { ShowWindow(window_, SW_MINIMIZE); }
 
 void CTessalyDlg::Restore() {
   if (startedHidden_) {
-    SetWindowPlacement(window_, &savedPlacement_);
+    // The taskbar decides on a button when the window becomes visible: the style is
+    // swapped while it is still hidden (the saved placement is applied hidden too), and
+    // only then is it shown.
+    WINDOWPLACEMENT placement = savedPlacement_;
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(window_, &placement);
     CentreOnWorkArea(window_);
     const LONG_PTR style = GetWindowLongPtrW(window_, GWL_EXSTYLE);
     SetWindowLongPtrW(window_, GWL_EXSTYLE, (style & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW);
-    SetForegroundWindow(window_);
     ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
     startedHidden_ = false;
     return;
   }
