@@ -107,6 +107,15 @@ int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& argume
   {
     CTessalyDlg dialog(module, arguments, ApplicationName(), outsidePage);
     status = dialog.DoModal();
+    if (!dialog.StopWorkers(kWorkerEndLimitMs)) {
+      // Closing does not wait for a worker that cannot be stopped: the process ends now,
+      // with the worker, instead of holding the instance mutex invisibly. Nothing is left
+      // half-written: its downloads were cancelled and discarded, and no process is
+      // started any more. The dialog is not destroyed, since the worker uses it. Ended
+      // without the libraries' detach notifications: a worker stopped inside WinINet may
+      // hold a lock that WinINet's own clean-up would wait for (ExitProcess could hang).
+      TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    }
   }
   if (ole) {
     OleUninitialize();

@@ -80,6 +80,22 @@ int CTessalyDlg::RunUntilClosed() {
 
 int CTessalyDlg::DoModal() { return Create() ? RunUntilClosed() : -1; }
 
+bool CTessalyDlg::StopWorkers(DWORD limitMs) {
+  constexpr DWORD kPollMs = 50;
+  services_.StopForExit();
+  prompts_.DismissAll();
+  if (!core_) {
+    return true;
+  }
+  for (DWORD waited = 0; core_->WorkersRunning(); waited += kPollMs) {
+    if (waited >= limitMs) {
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  return true;
+}
+
 INT_PTR CALLBACK CTessalyDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
   if (message == WM_INITDIALOG) {

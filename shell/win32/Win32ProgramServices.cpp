@@ -20,4 +20,9 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          components_.launcher, modules_, fileOperations_, ModuleFilePath(), applicationName_};
 }
 
+void Win32ProgramServices::StopForExit() {
+  components_.launcher.RefuseNewProcesses();
+  internet_.CloseAll();
+}
+
 }  // namespace tessaly::win32
