@@ -99,7 +99,9 @@ TEST_F(TessalyProgramTest, HiddenStartSecondStartTrayAndExit) {
   EXPECT_EQ(first_run.status, ERROR_SUCCESS);
   EXPECT_EQ(first_run.data, DwordBytes(1));
 
-  // A second start ends at once and brings the first window back, with its taskbar button.
+  // A second start ends at once and brings the first window back, with its taskbar button:
+  // an unowned window with the application-window style (its style is swapped while it is
+  // hidden, before it shows; Wine shows no taskbar to ask about the button itself).
   const unique_handle second = Start(u"");
   ASSERT_TRUE(second);
   EXPECT_EQ(WaitForExit(second.get()), 0u);
@@ -107,6 +109,8 @@ TEST_F(TessalyProgramTest, HiddenStartSecondStartTrayAndExit) {
   style = GetWindowLongPtrW(window, GWL_EXSTYLE);
   EXPECT_EQ(style & WS_EX_TOOLWINDOW, 0);
   EXPECT_NE(style & WS_EX_APPWINDOW, 0);
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+  EXPECT_FALSE(IsIconic(window));
 
   // The tray icon's left click keeps it shown; the tray's "退出" ends the program.
   SendMessageW(window, WM_USER + 1, 0, 0x201);

@@ -27,6 +27,8 @@ namespace {
 namespace ka = tessaly::keyadapter;
 
 constexpr char kSerial[] = "WD0123456789";
+// How often the second process of the two-process test loads, uses and unloads the library.
+constexpr DWORD kCycleRounds = 5;
 constexpr char kOtherSerial[] = "WD9876543210";
 constexpr wchar_t kLockHeldEvent[] = L"TessalyRavelinTestLockHeld";
 
@@ -441,6 +443,34 @@ TEST_F(RavelinLibraryMessageTest, ARefusedBindingSaysSoInABoxCaptionedWithTheLib
   }
 }
 
+// Another process loads and unloads the library (binding the token manager each time)
+// while this one, loaded and bound, keeps calling: this process's files are held against
+// deletion, so its calls keep working, and the other finds the files it needs in place.
+TEST_F(RavelinLibraryTest, AnotherProcessLoadingAndUnloadingLeavesThisOneWorking) {
+  WriteKeys(KeyText(kSerial, 1));
+  ASSERT_NE(Load(), nullptr);
+  std::int32_t count = -1;
+  ASSERT_EQ(ravelin.getKeyCount(&count), 1);
+  const HANDLE other = StartSelf(L"--cycle-ravelin");
+  ASSERT_NE(other, nullptr);
+  int calls = 0;
+  int failures = 0;
+  do {
+    count = -1;
+    failures += ravelin.getKeyCount(&count) == 1 && count == 1 ? 0 : 1;
+    ++calls;
+  } while (WaitForSingleObject(other, 0) == WAIT_TIMEOUT && calls < 100000);
+  DWORD otherRounds = 0;
+  GetExitCodeProcess(other, &otherRounds);
+  CloseHandle(other);
+  EXPECT_EQ(failures, 0) << "of " << calls << " calls";
+  EXPECT_EQ(otherRounds, kCycleRounds) << "rounds of the other process that worked";
+  EXPECT_EQ(FilesIn(PrivateFolder()).size(), 6u);
+  count = -1;
+  EXPECT_EQ(ravelin.getKeyCount(&count), 1);
+  EXPECT_EQ(count, 1);
+}
+
 // A Watchdata installation planted into this Windows: the uninstall entry in the registry
 // view of 32-bit programs, the files in the 32-bit and the native system directory. Removed
 // again at the end.
@@ -578,16 +608,58 @@ int HoldKeyLock(bool release) {
   return 0;  // an unreleased mutex is abandoned when the process ends
 }
 
+// Whether this process shows a top-level window.
+bool ShowsAWindow() {
+  bool shown = false;
+  EnumWindows(
+      [](HWND window, LPARAM found) -> BOOL {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == GetCurrentProcessId() && IsWindowVisible(window)) {
+          *reinterpret_cast<bool*>(found) = true;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&shown));
+  return shown;
+}
+
 // Loads Ravelin.dll as a GUI program would, with user32 already there: 0 when the load was
-// refused, 1 when it went through.
+// refused, 1 when it went through. A refused load's box shows once the load has returned
+// (outside the loader's lock), so the process stays until it has come and gone.
 int LoadRavelin() {
   LoadLibraryW(L"user32.dll");
   const HMODULE module = LoadLibraryW((OwnFolder() + L"Ravelin.dll").c_str());
   if (module == nullptr) {
+    for (int waited = 0; waited < 300 && !ShowsAWindow(); ++waited) {
+      Sleep(100);
+    }
+    for (int waited = 0; waited < 300 && ShowsAWindow(); ++waited) {
+      Sleep(100);
+    }
     return 0;
   }
   FreeLibrary(module);
   return 1;
+}
+
+// Loads Ravelin.dll, counts the keys and unloads it, kCycleRounds times; answers how many
+// rounds counted the one key.
+int CycleRavelin() {
+  int worked = 0;
+  for (DWORD round = 0; round < kCycleRounds; ++round) {
+    Ravelin other;
+    other.module = LoadLibraryW((OwnFolder() + L"Ravelin.dll").c_str());
+    if (other.module == nullptr) {
+      continue;
+    }
+    other.BindAll();
+    std::int32_t count = -1;
+    worked += other.getKeyCount(&count) == 1 && count == 1 ? 1 : 0;
+    FreeLibrary(other.module);
+  }
+  return worked;
 }
 
 }  // namespace
@@ -596,6 +668,9 @@ int LoadRavelin() {
 int main(int argc, char** argv) {
   if (argc == 2 && std::string(argv[1]) == "--load-ravelin") {
     return tessaly::ravelin::testing::LoadRavelin();
+  }
+  if (argc == 2 && std::string(argv[1]) == "--cycle-ravelin") {
+    return tessaly::ravelin::testing::CycleRavelin();
   }
   if (argc == 2 && std::string(argv[1]) == "--key-lock-hold") {
     return tessaly::ravelin::testing::HoldKeyLock(true);
