@@ -7,9 +7,9 @@ Each file listed must exist and import only what XP SP3 exports (the shared chec
 beside the repository). A DLL must also carry no thread-local data of its own in the
 loader's TLS template: XP gives such data no slot in a library loaded with LoadLibrary,
 which is how the program loads its key adapters. An embedded manifest must follow the
-rules XP's side-by-side loader enforces. Each file must carry the build's one version
-(shipped-version.txt beside LIST) as the file and product version of its version
-resource. Every file counts as one test; the last
+rules XP's side-by-side loader enforces. When a build's shipped-version.txt lies beside LIST
+(the build writes it), each file must carry that one version as the file and product
+version of its version resource. Every file counts as one test; the last
 line is "N passed, N failed". Exit status 0 when the list names at least one file and
 every one passes."""
 import os
@@ -188,10 +188,9 @@ def image_problem(path, version):
             problem = manifest_problem(manifest)
             if problem:
                 return problem
-        return version_problem(image, version)
+        return version_problem(image, version) if version else None
     except NotAnImage as e:
         return f"not a PE image ({e})"
-    return None
 
 
 def import_problems(paths):
@@ -221,8 +220,11 @@ def main(argv):
         return 2
     with open(argv[1], encoding="utf-8") as f:
         files = [line.strip() for line in f if line.strip()]
-    with open(os.path.join(os.path.dirname(argv[1]), "shipped-version.txt"), encoding="utf-8") as f:
-        version = f.read().strip()
+    version = None
+    version_file = os.path.join(os.path.dirname(argv[1]), "shipped-version.txt")
+    if os.path.isfile(version_file):
+        with open(version_file, encoding="utf-8") as f:
+            version = f.read().strip()
     results = {}
     if not files:
         results[argv[1]] = ["lists no shipped file"]
@@ -245,7 +247,7 @@ def main(argv):
         if problems:
             failed += 1
         else:
-            print(f"{path}: loads on Windows XP SP3, version {version}")
+            print(f"{path}: loads on Windows XP SP3" + (f", version {version}" if version else ""))
             passed += 1
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
