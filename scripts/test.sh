@@ -209,6 +209,8 @@ if build win32 --target Tessaly prompt_driver tessaly_program_tests tessaly_test
   rm -rf "$life_prefix"
   run_counted win32-life-program bash tests/program/run-life-tests.sh \
     build/win32/shell/win32/Tessaly.exe build/win32/tests/prompt_driver.exe
+  run_counted win32-life-window tests/server/with-test-server.sh bash tests/program/run-program-tests.sh \
+    build/win32/shell/win32/Tessaly.exe build/win32/tests/tessaly_program_tests.exe
 fi
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.

@@ -91,13 +91,13 @@ DWORD WinInetFlags(const HttpOpenFlags& flags) {
 
 class WinInetRequest final : public HttpRequest {
  public:
-  explicit WinInetRequest(std::unique_ptr<OwnedInternetHandle> request)
-      : request_(std::move(request)) {}
+  WinInetRequest(std::shared_ptr<OpenInternetHandles> registry, HINTERNET request)
+      : request_(std::move(registry), request) {}
 
   std::uint32_t StatusCode() const override {
     DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!HttpQueryInfoW(request_->get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+    if (!HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                         &size, nullptr)) {
       return 0;
     }
@@ -110,7 +110,7 @@ class WinInetRequest final : public HttpRequest {
     std::u16string text(32, u'\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
       DWORD size = static_cast<DWORD>(text.size() * sizeof(char16_t));
-      if (HttpQueryInfoW(request_->get(), HTTP_QUERY_CONTENT_LENGTH, AsWide(text), &size,
+      if (HttpQueryInfoW(request_.get(), HTTP_QUERY_CONTENT_LENGTH, AsWide(text), &size,
                          nullptr)) {
         text.resize(size / sizeof(char16_t));
         return Narrow(text);
@@ -126,7 +126,7 @@ class WinInetRequest final : public HttpRequest {
   HttpReadResult Read(std::span<char> buffer) override {
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), MAXDWORD));
     DWORD read = 0;
-    if (!InternetReadFile(request_->get(), buffer.data(), wanted, &read)) {
+    if (!InternetReadFile(request_.get(), buffer.data(), wanted, &read)) {
       return {};
     }
     return {.ok = true, .count = read};
@@ -143,7 +143,7 @@ class WinInetRequest final : public HttpRequest {
     return narrow;
   }
 
-  std::unique_ptr<OwnedInternetHandle> request_;
+  OwnedInternetHandle request_;
 };
 
 class WinInetSession final : public InternetSession {
@@ -169,7 +169,7 @@ class WinInetSession final : public InternetSession {
     if (request == nullptr || !registry_->Adopt(request)) {
       return nullptr;
     }
-    return std::make_unique<WinInetRequest>(std::make_unique<OwnedInternetHandle>(registry_, request));
+    return std::make_unique<WinInetRequest>(registry_, request);
   }
 
  private:

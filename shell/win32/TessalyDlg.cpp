@@ -336,7 +336,12 @@ IDispatch* CTessalyDlg::ExternalObject() {
 void CTessalyDlg::OnDocumentComplete() { core_->OnPageLoaded(); }
 
 INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT closeRequest = RegisterWindowMessageW(kCloseRequestMessage);
   if (timers_ && timers_->HandleMessage(message, wParam, lParam)) {
+    return TRUE;
+  }
+  if (closeRequest != 0 && message == closeRequest) {
+    Close();
     return TRUE;
   }
   switch (message) {

@@ -7,6 +7,7 @@
 
 #include "platform/portable/Utf8Codec.h"
 #include "platform/win32/UniqueHandles.h"
+#include "shell/win32/MainWindowMark.h"
 #include "tests/win32/RawRegistry.h"
 
 namespace tessaly::win32 {
@@ -132,7 +133,8 @@ TEST_F(TessalyProgramTest, WithoutAPageTheZoneSwitchStaysAndTheOptionIsExact) {
   const RawValue zone = ReadRaw(kZoneZero, u"1201");
   EXPECT_EQ(zone.status, ERROR_SUCCESS);
   EXPECT_EQ(zone.data, DwordBytes(0));
-  PostMessageW(window, WM_CLOSE, 0, 0);
+  // An installer's request to close, broadcast: only the main window answers it.
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kCloseRequestMessage), 0, 0);
   EXPECT_EQ(WaitForExit(program.get()), 0u);
 }
 
