@@ -371,6 +371,7 @@ INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_DESTROY:
       UnmarkMainWindow(window_);
+      prompts_.SetMainWindow(nullptr);  // a worker's prompt no longer has this owner
       RemoveTrayIcon();
       if (outsidePage_ != nullptr) {
         outsidePage_->Stop();
