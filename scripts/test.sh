@@ -199,6 +199,29 @@ if build win32 --target TessalyConsole TessalyTestInstaller TessalyTestCom; then
     bash tests/console/run-signed-e2e.sh build/win32/tools/console/TessalyConsole.exe
 fi
 
+# The program's life on Windows, on the shipped i686 build under 32-bit Wine in a WoW64
+# prefix of its own: the page-load hand-over's site object, system libraries from the
+# system folder, Fennick's one binding of Feitian's library, Ravelin used by two processes
+# at once, and Tessaly.exe's exit, second start and "/hide" restore on a virtual display.
+if build win32 --target Tessaly prompt_driver tessaly_program_tests tessaly_tests \
+     ravelin_library_tests; then
+  life_prefix=$(mktemp -d)
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  WINEPREFIX=$life_prefix /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+  WINEPREFIX=$life_prefix /usr/lib/wine/wineserver -w 2>/dev/null
+  WINEPREFIX=$life_prefix run_gtest win32-life-site /usr/lib/wine/wine \
+    build/win32/tests/tessaly_program_tests.exe '--gtest_filter=BrowserSiteTest.*'
+  WINEPREFIX=$life_prefix run_gtest win32-life-adapters /usr/lib/wine/wine \
+    build/win32/tests/tessaly_tests.exe '--gtest_filter=Win32FennickTest.*:SystemLibraryTest.*'
+  WINEPREFIX=$life_prefix run_gtest win32-life-ravelin /usr/lib/wine/wine \
+    build/win32/adapters/ravelin/ravelin_library_tests.exe '--gtest_filter=RavelinLibraryTest.*'
+  WINEPREFIX=$life_prefix /usr/lib/wine/wineserver -k 2>/dev/null
+  rm -rf "$life_prefix"
+  run_counted win32-life-program bash tests/program/run-life-tests.sh \
+    build/win32/shell/win32/Tessaly.exe build/win32/tests/prompt_driver.exe
+  run_counted win32-life-window tests/server/with-test-server.sh bash tests/program/run-program-tests.sh \
+    build/win32/shell/win32/Tessaly.exe build/win32/tests/tessaly_program_tests.exe
+fi
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.
 TESSALY_PAGE_RC="$root/build/win64/resources/TessalyResources.rc" \

@@ -114,6 +114,11 @@ void ProgramCore::OnTimer(int id) {
   sequence_.OnTimer(id);
 }
 
+bool ProgramCore::WorkersRunning() const {
+  return state_.configWorkerRunning.load(std::memory_order_acquire) ||
+         checks_.ServiceCheckRunning() || components_.InstallsPending() || selfUpdate_.Running();
+}
+
 bool ProgramCore::StartsFirstDiagnosis() const {
   return config_.configReady.load(std::memory_order_acquire) &&
          settings_.ReadDword(kUserType) != 0;

@@ -159,6 +159,10 @@ class ProgramCore final : public ExternalMethodTarget {
   // Whether installs are queued or running: a host that waits for the end of a repair
   // waits for this to turn false.
   bool InstallsPending() const { return components_.InstallsPending(); }
+  // Whether a worker still runs: the configuration fetch, the service check, an install or
+  // the self-update. A host that ends the program waits for this to turn false, and must
+  // not destroy the core while it is true (the workers use it).
+  bool WorkersRunning() const;
   Settings& settings() { return settings_; }
 
  private:

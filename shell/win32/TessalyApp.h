@@ -18,6 +18,10 @@ inline constexpr wchar_t kInstanceMutexName[] = L"Local\\9B4BFD6D-8E84-4680-BCD1
 // another process keeps open is given up after this, and the program starts anyway.
 inline constexpr std::uint32_t kOldCopyWaitMs = 30000;
 inline constexpr std::uint32_t kOldCopyRetryMs = 100;
+// How long the program waits, once its window is gone, for its workers to end after their
+// downloads were cancelled and their prompts answered; one that still runs then (it waits
+// for an installer) ends with the process, and the installer is left to finish on its own.
+inline constexpr std::uint32_t kWorkerEndLimitMs = 3000;
 
 // The program's entry: one instance per logon (a second start brings the first one's
 // window back and ends), the hand-over of a self-update ("/update"), then the main window

@@ -21,4 +21,9 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          ModuleFilePath(), applicationName_};
 }
 
+void Win32ProgramServices::StopForExit() {
+  components_.launcher.RefuseNewProcesses();
+  internet_.CloseAll();
+}
+
 }  // namespace tessaly::win32

@@ -7,6 +7,9 @@
 //   prompt_driver close           closes the main window
 //   prompt_driver poll            fires the main window's configuration poll (timer 1), as
 //                                 the page's load does; Wine has no HTML engine to load it
+//   prompt_driver question        waits for the update question, leaving it open
+//   prompt_driver hide-main       hides the main window (found by its mark, as a second
+//                                 start finds it), as the page's `exit` does
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
@@ -14,6 +17,7 @@
 #include <string_view>
 
 #include "resources/StringTable.h"
+#include "shell/win32/MainWindowMark.h"
 
 namespace {
 
@@ -108,6 +112,13 @@ int wmain(int count, wchar_t** arguments) {
   }
   if (command == L"confirm") {
     return Press(ProgramString(tessaly::kStringMandatoryUpdateNotice), IDOK);
+  }
+  if (command == L"question") {
+    return WaitForDialog(ProgramString(tessaly::kStringUpdateNow)) != nullptr ? 0 : 1;
+  }
+  if (command == L"hide-main") {
+    const HWND main = tessaly::win32::FindMainWindow();
+    return main != nullptr && ShowWindow(main, SW_HIDE) != FALSE ? 0 : 1;
   }
   if (command == L"main-window") {
     return WaitForDialog({}) != nullptr ? 0 : 1;
