@@ -31,8 +31,9 @@ struct InstallWorkerContext {
 };
 
 // The worker's thread body: runs the queued jobs one after the other until the queue is
-// empty. For each job: status "downloading", the download into the job's local path (which
-// must match the job's digest, if it has one, or it is deleted), status "installing", the
+// empty. For each job: status "downloading", the download, which replaces the file at the
+// job's local path only when complete and matching the job's digest, if it has one (an
+// installed file in use stays and the download fails), status "installing", the
 // installer or the registration, a final step through timer 4 when a command started, and
 // status "done". A failed download or a command that cannot start asks whether to go on;
 // "stop" drops the remaining jobs, so the next install starts a worker on its own jobs.

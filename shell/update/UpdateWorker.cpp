@@ -78,14 +78,15 @@ void UpdateWorker(const UpdateWorkerContext& context) {
   }
   context.timers.Arm(kTimerUpdateAccepted, kStepDelayMs);
   const std::unique_ptr<InternetSession> session = platform.internet.OpenSession();
-  if (!session) {
-    return;
-  }
-  const bool started = context.config.appInfo.installer.empty()
-                           ? SwapAndRestart(*session, context)
-                           : RunInstaller(*session, context);
+  const bool started = session && (context.config.appInfo.installer.empty()
+                                       ? SwapAndRestart(*session, context)
+                                       : RunInstaller(*session, context));
+  // An update that came to nothing must not leave the page at "updating" with no check
+  // running: the diagnosis goes on as after a declined update, silently.
   if (started) {
     context.timers.Arm(kTimerCloseForUpdate, kCloseDelayMs);
+  } else {
+    context.timers.Arm(kTimerFirstStep, kStepDelayMs);
   }
 }
 

@@ -48,7 +48,9 @@ struct UpdateWorkerContext {
 // for a mandatory update, informs), hands back on a refusal (timer 8) or shows "updating"
 // (timer 5) and either runs the record's installer or downloads the new program, swaps it
 // in and starts it with "/update". The program closes (timer kTimerCloseForUpdate) only
-// once the installer or the new program has started.
+// once the installer or the new program has started; an update that fails on the way
+// (no session, a failed download, a refused file, a swap or start that did not happen)
+// hands back to the diagnosis as a refusal does (timer 8), with no message.
 //
 // A downloaded program that fails the record's own test (a truncated, corrupt or wrong
 // file) is deleted and nothing is swapped or restarted: it would break the program, or
