@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::u16string_view kSecurePrefix = u"https://";
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
-constexpr std::u16string_view kStagingSuffix = u".download";
+constexpr char16_t kStagingSuffix[] = u".download";
 
 char16_t AsciiLower(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;

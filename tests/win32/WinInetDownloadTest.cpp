@@ -70,6 +70,19 @@ class WinInetDownloadTest : public TestServerTest {
     return bytes;
   }
 
+  static bool Write(const std::u16string& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      return false;
+    }
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                              nullptr) && written == bytes.size();
+    CloseHandle(file);
+    return ok;
+  }
+
   int Hits(const std::string& token) { return std::stoi("0" + Fetch("/hits/" + token)); }
 
   WinInet internet;
@@ -148,22 +161,28 @@ TEST_F(WinInetDownloadTest, ProgressRisesWhileASlowBodyArrives) {
   EXPECT_GE(between, 2) << "the watcher saw the transfer under way";
 }
 
-TEST_F(WinInetDownloadTest, FailedFileDownloadsLeaveNoFile) {
-  for (const char* path : {"/missing", "/short/10000", "/bad-length"}) {
+// A failed download over an installed file: the file stays byte for byte, and nothing of
+// the download is left beside it.
+TEST_F(WinInetDownloadTest, FailedFileDownloadsLeaveTheInstalledFileByteForByte) {
+  const std::string installed = TestPattern(30000);
+  for (const char* path : {"/missing", "/short/10000", "/bad-length", "/chunked/9000", "/bytes/10"}) {
+    SCOPED_TRACE(path);
     const std::u16string target = Target();
+    created.push_back(DownloadStagingPath(target));
+    ASSERT_TRUE(Write(target, installed));
+    // The complete download of "/bytes/10" meets the file in use, as a loaded control is.
+    const bool inUse = std::string_view(path) == "/bytes/10";
+    HANDLE user = inUse ? CreateFileW(AsWide(target), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE;
     std::atomic<int> progress{-1};
-    EXPECT_EQ(DownloadToFile(*session, Url(path), files, target, &progress), 0u) << path;
-    EXPECT_FALSE(Exists(target)) << path;
-    EXPECT_NE(progress.load(), 100) << path;
+    EXPECT_EQ(DownloadToFile(*session, Url(path), files, target, &progress), 0u);
+    if (user != INVALID_HANDLE_VALUE) {
+      CloseHandle(user);
+    }
+    EXPECT_EQ(Contents(target), installed);
+    EXPECT_FALSE(Exists(DownloadStagingPath(target)));
   }
-}
-
-TEST_F(WinInetDownloadTest, AFileWithoutLengthIsKeptThoughTheAnswerIsZero) {
-  const std::u16string target = Target();
-  std::atomic<int> progress{-1};
-  EXPECT_EQ(DownloadToFile(*session, Url("/chunked/9000"), files, target, &progress), 0u);
-  EXPECT_EQ(Contents(target), TestPattern(9000));
-  EXPECT_EQ(progress.load(), 0);
 }
 
 TEST_F(WinInetDownloadTest, ATargetThatCannotBeCreatedMeansNoRequest) {
