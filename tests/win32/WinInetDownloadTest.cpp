@@ -70,19 +70,6 @@ class WinInetDownloadTest : public TestServerTest {
     return bytes;
   }
 
-  static bool Write(const std::u16string& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(AsWide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      return false;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
-  }
-
   int Hits(const std::string& token) { return std::stoi("0" + Fetch("/hits/" + token)); }
 
   WinInet internet;
@@ -169,12 +156,13 @@ TEST_F(WinInetDownloadTest, FailedFileDownloadsLeaveTheInstalledFileByteForByte)
     SCOPED_TRACE(path);
     const std::u16string target = Target();
     created.push_back(DownloadStagingPath(target));
-    ASSERT_TRUE(Write(target, installed));
+    ASSERT_EQ(DownloadToFile(*session, Url("/bytes/30000"), files, target), 30000u);
     // The complete download of "/bytes/10" meets the file in use, as a loaded control is.
     const bool inUse = std::string_view(path) == "/bytes/10";
     HANDLE user = inUse ? CreateFileW(AsWide(target), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                         : INVALID_HANDLE_VALUE;
+    ASSERT_EQ(user != INVALID_HANDLE_VALUE, inUse);
     std::atomic<int> progress{-1};
     EXPECT_EQ(DownloadToFile(*session, Url(path), files, target, &progress), 0u);
     if (user != INVALID_HANDLE_VALUE) {
