@@ -16,6 +16,9 @@ std::vector<InstallJob> JobsFor(const ComponentItem& item, int itemIndex) {
     return jobs;
   }
   for (const ItemFile& file : item.files) {
+    if (file.url.empty()) {
+      continue;  // nothing to download: the file is only checked
+    }
     jobs.push_back({.itemIndex = itemIndex,
                     .url = file.url,
                     .localPath = file.localPath,

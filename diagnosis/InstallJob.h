@@ -30,7 +30,7 @@ struct InstallJob {
 };
 
 // The jobs of item `itemIndex`: one per installer, in order; an item without installers
-// gets one per file instead, current ones included.
+// gets one per file with an address instead, current ones included.
 std::vector<InstallJob> JobsFor(const ComponentItem& item, int itemIndex);
 
 }  // namespace tessaly

@@ -34,9 +34,10 @@ struct InstallWorkerContext {
 };
 
 // The worker's thread body: runs the queued jobs one after the other until the queue is
-// empty. For each job: status "downloading", the download into the job's local path (which
-// must match the job's digests, if it has any, and, when it is code, carry the signature of
-// an allowed publisher, or it is deleted and fails like a download), status "installing", the
+// empty. For each job: status "downloading", the download, which replaces the file at the
+// job's local path only when complete, matching the job's digests, if it has any, and, when
+// it is code, carrying the signature of an allowed publisher (an installed file in use stays
+// and the download fails), status "installing", the
 // installer or the registration, a final step through timer 4 when a command started, and
 // status "done". A failed download or a command that cannot start asks whether to go on;
 // "stop" drops the remaining jobs, so the next install starts a worker on its own jobs.

@@ -51,7 +51,9 @@ struct UpdateWorkerContext {
 // for a mandatory update, informs), hands back on a refusal (timer 8) or shows "updating"
 // (timer 5) and either runs the record's installer or downloads the new program, swaps it
 // in and starts it with "/update". The program closes (timer kTimerCloseForUpdate) only
-// once the installer or the new program has started.
+// once the installer or the new program has started; an update that fails on the way
+// (no session, a failed download, a refused file, a swap or start that did not happen)
+// hands back to the diagnosis as a refusal does (timer 8), with no message.
 //
 // A downloaded program or installer without the signature of an allowed publisher is
 // deleted before anything runs or swaps it, and the update fails like a failed download.

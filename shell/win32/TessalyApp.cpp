@@ -58,6 +58,16 @@ bool DeleteWhenReleased(const std::u16string& path, std::uint32_t limitMs, std::
   }
 }
 
+bool TakeOverFromEndingInstance(HANDLE mutex, std::uint32_t limitMs) {
+  if (mutex == nullptr) {
+    return false;
+  }
+  // The instance holds the mutex until its window has closed and lets go of it, at the
+  // latest, when its thread ends: abandoned is as good as released here.
+  const DWORD waited = WaitForSingleObject(mutex, limitMs);
+  return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
 bool SignalRunningInstance() {
   const HWND running = FindMainWindow();
   if (running == nullptr) {
@@ -93,11 +103,13 @@ int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& argume
   INITCOMMONCONTROLSEX controls{sizeof(controls), kAllWin95Classes};
   InitCommonControlsEx(&controls);
   RegisterForRestart();
-  if (arguments.size() >= 2 && arguments[1] == u"/update") {
+  const bool afterUpdate = arguments.size() >= 2 && arguments[1] == u"/update";
+  if (afterUpdate) {
     DeleteWhenReleased(ModuleFilePath() + u".old", kOldCopyWaitMs, kOldCopyRetryMs);
   }
   const unique_handle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (GetLastError() == ERROR_ALREADY_EXISTS &&
+      !(afterUpdate && TakeOverFromEndingInstance(mutex.get(), kOldInstanceWaitMs))) {
     SignalRunningInstance();
     return 0;
   }

@@ -206,9 +206,9 @@ TEST_F(CheckItemsParserTest, AFileWithoutALocalPathGetsTheDownloadPathOfItsUrl) 
   ASSERT_EQ(config.items[0].files.size(), 2u);
   EXPECT_EQ(config.items[0].files[0].url, "http://d.example/ocx/sub/dir/tool.dll");
   EXPECT_EQ(config.items[0].files[0].localPath, fakes.DownloadFolder() + "tool.dll");
-  // Without a remote the URL is the base itself, which names the download folder.
-  EXPECT_EQ(config.items[0].files[1].url, "http://d.example/ocx/");
-  EXPECT_EQ(config.items[0].files[1].localPath, fakes.DownloadFolder());
+  // Without a remote there is nothing to download: no URL, and so no path to download to.
+  EXPECT_EQ(config.items[0].files[1].url, "");
+  EXPECT_EQ(config.items[0].files[1].localPath, "");
 }
 
 // An expansion that does not fit the path buffer counts as no local path.

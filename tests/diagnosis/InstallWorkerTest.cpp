@@ -147,17 +147,24 @@ TEST_F(InstallWorkerTest, RunsEveryJobInTurnAndAsksAboutFailures) {
   EXPECT_EQ(internet.log().liveSessions, 0);
 }
 
-TEST_F(InstallWorkerTest, ADigestMismatchDeletesTheDownloadAndStopEndsTheWorker) {
+TEST_F(InstallWorkerTest, AFailedDownloadKeepsTheInstalledFileAndStopEndsTheWorker) {
   Serve("setup.exe");
   Serve("ctl.ocx");
+  Serve("busy.ocx");
   Serve("next.exe");
-  transcript.answers = {YesNoAnswer::Yes, YesNoAnswer::No};
+  files.Put(u"C:\\Windows\\system32\\ctl.ocx", "the working control");
+  files.Put(u"C:\\Windows\\system32\\busy.ocx", "a control the browser has loaded");
+  files.inUse.insert(u"C:\\Windows\\system32\\busy.ocx");
+  transcript.answers = {YesNoAnswer::Yes, YesNoAnswer::Yes, YesNoAnswer::No};
   RunWorker({Installer("setup.exe", "%1", kBodyMd5), File("ctl.ocx", "regserver", kBodyMd5),
-             Installer("next.exe", "%1")});
+             File("busy.ocx", "regserver"), Installer("next.exe", "%1")});
   EXPECT_EQ(transcript.lines, (Lines{kDownloading, "ask 145 146 147 148, percent 100", kDone,
+                                     kDownloading, "ask 145 146 147 148, percent 100", kDone,
                                      kDownloading, "ask 145 146 147 148, percent 100", kDone}));
   EXPECT_EQ(files.Find(u"C:\\Temp\\DownTmp\\setup.exe"), nullptr);
-  EXPECT_EQ(files.Find(u"C:\\Windows\\system32\\ctl.ocx"), nullptr);
+  EXPECT_EQ(*files.Find(u"C:\\Windows\\system32\\ctl.ocx"), "the working control");
+  EXPECT_EQ(*files.Find(u"C:\\Windows\\system32\\busy.ocx"), "a control the browser has loaded");
+  EXPECT_EQ(files.state().files.size(), 2u) << "no staging file is left behind";
   // "Stop" dropped the job that was still queued, and no worker is marked as running, so
   // the next install starts one on its own jobs.
   EXPECT_TRUE(queue.Empty());

@@ -112,39 +112,39 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          pc.Serves(kNewProgram, k105);
        },
        {kQuestion}, {kTimerUpdateAccepted, kTimerCloseForUpdate}, {kRestart}, true},
-      {"download failing: stays at updating",
+      {"download failing: back to the diagnosis at step 8, silently",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.internet.responses[kRemote] = FakeResponse::Lying(kNewProgram, 9);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"downloaded file with another digest: deleted, nothing swapped",
        [&](Pc& pc) {
          pc.config.appInfo.md5 = kNewProgramMd5;
          accept(pc);
          pc.Serves("abd", k105);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"downloaded file older than the record: deleted, nothing swapped",
        [&](Pc& pc) { accept(pc); pc.Serves(kNewProgram, k104); }, {kQuestion},
-       {kTimerUpdateAccepted}, {}, false, true},
+       {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"swap only possible at Windows' next start: nothing restarted",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.folder.refusedRenameSources = {kProgram};
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"new program does not start: the old one keeps running",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.launcher.QueueOutcome(false);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {kRestart}, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {kRestart}, true},
       {"no internet session", [&](Pc& pc) { accept(pc); pc.internet.failOpenSession = true; },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"installer: saved beside the downloads, started quoted, nothing swapped",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
@@ -188,13 +188,13 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
          accept(pc);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"installer address naming no file",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/..";
          accept(pc);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

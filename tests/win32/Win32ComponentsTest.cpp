@@ -121,7 +121,8 @@ TEST_F(Win32ComponentsTest, FileCurrencyReadsTheVersionResourceAndDigest) {
     bool current;
   } cases[] = {
       {"7.6.5.4", digest, true},        {"7.6.5.5", "", false},     {"7.7", "", false},
-      {"6.9.9.9", "", false},           {"1.9", "", true},          {"", "", true},
+      {"6.9.9.9", "", true},            {"7.5.9.9", "", true},      {"7.6.6.0", "", false},
+      {"1.9", "", true},                {"", "", true},
       {"7.6.5.4", std::string(32, '0'), false},
   };
   for (const auto& c : cases) {
