@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# End-to-end test of the console front end under 64-bit Wine: in a fresh prefix, with the
-# administrator's ConfigUrl pointing at the local test server's console document and a hosts
-# redirection planted, it runs a whole diagnosis and then one with --fix (the repairs and
-# installs of "一键设置"; this document has no component items), and
+# End-to-end test of the console front end under Wine (tests/wine-prefix.sh): in a fresh
+# prefix, with the administrator's ConfigUrl pointing at the local test server's console
+# document and a hosts redirection planted, it runs a whole diagnosis and then one with
+# --fix (the repairs and installs of "一键设置"; this document has no component items), and
 # compares each run's page transcript, whole, with the expected one.
 # Given Fennick.dll and the stand-in of Feitian's PKCS#11 library, it then runs a diagnosis
 # for a user of Feitian keys, with both beside the program and one key on the stand-in; given
@@ -65,7 +65,7 @@ run_key_user() {
   local label=$1 user_type=$2
   shift 2
   # The last run's Wine server must be gone first: one that is ending could lose the writes.
-  /usr/lib/wine/wineserver -w 2>/dev/null
+  "$wineserver" -w 2>/dev/null
   "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
     /d "$TESSALY_TEST_SERVER/console/$label.xml" /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Brimvane\Orvendel\Quaymark' /v UserType /t REG_DWORD \
