@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test suite of Tessaly on a fresh Debian 12 machine (as root):
-#   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer;
+#   1. native unit tests, plain and with AddressSanitizer + UndefinedBehaviorSanitizer; the
+#      benchmark programs built (not timed);
 #   2. the shipped i686 files, each checked to load on Windows XP SP3; the whole i686 build
 #      (tests included) under 32-bit Wine in fresh WoW64 prefixes: the Windows tests, the
 #      console front end end to end, the component installs, Tessaly.exe itself in real
 #      processes on a virtual display, its self-update and certificate pages, the key
 #      adapters, and the real page in chromium against the real program through the
-#      development bridge; the console and the program start on 32-bit Windows too; the
-#      benchmarks built (not timed);
+#      development bridge; the console and the program start on 32-bit Windows too;
 #   3. the page in Debian's chromium with a mock of the program's external object;
 #   4. a bounded libFuzzer run of the XML reader under ASan + UBSan.
 # Every layer must run at least one test. Ends with one line "N passed, N failed".
@@ -119,6 +119,10 @@ if build native-sanitize; then
   run_gtest sanitized-core build/native-sanitize/tests/tessaly_tests
   run_gtest sanitized-ravelin build/native-sanitize/tests/tessaly_ravelin_tests
 fi
+
+# The benchmark programs are only built here (timings mean nothing on a shared machine), so
+# that bench/run-benchmarks.sh and bench/md5/run-md5-benchmark.sh cannot break unseen.
+build native-bench --target xml_reader_benchmark hosts_check_benchmark file_md5 || true
 
 # ---- layer 2: Windows -----------------------------------------------------------------
 # The shipped i686 build (preset win32, its tests included) under 32-bit Wine: every suite
@@ -241,10 +245,6 @@ if [ "$windows_built" = 1 ] && [ "$runs_32_bit" = 1 ]; then
     bash tests/program/run-program-tests.sh "$windows/shell/win32/Tessaly.exe" \
     "$windows/tests/tessaly_program_tests.exe"
 fi
-
-# The benchmarks are only built here (their timings mean nothing on a shared machine), so
-# that bench/run-benchmarks.sh cannot break unseen.
-build native-bench || true
 
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.
