@@ -236,7 +236,8 @@ if [ "$windows_built" = 1 ]; then
 fi
 if [ "$windows_built" = 1 ] && [ "$runs_32_bit" = 1 ]; then
   # On 32-bit Windows: IsNative64BitWindows is false there, so the OS text ends in "32位"
-  # and the 32-bit variant of the bank's document is asked for.
+  # and the 32-bit variant of the bank's document is asked for; Ravelin looks for its
+  # middleware in one system directory only.
   WINEARCH=win32 run_counted win32-console tests/server/with-test-server.sh \
     bash tests/console/run-console-e2e.sh "$windows/tools/console/TessalyConsole.exe" \
     "$windows/adapters/fennick/Fennick.dll" "$windows/tests/QUAYMARKAUDIOPASS3000.dll" \
