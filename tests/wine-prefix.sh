@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Windows test scripts and scripts/test.sh: the Wine that runs the build
 # under test, and the making of a fresh prefix for it. What ships is the i686 build, so the
 # 32-bit loader runs it (WINE may name another). A new prefix is a 64-bit Windows with
