@@ -83,8 +83,9 @@ internet='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
 "$wine" reg add "$internet" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null 2>&1
 "$wine" "$console" --timeout 120 >"$work/bank.txt" 2>&1
 status=$?
-if [ "$status" -eq 0 ] && grep -qF "test server document $bits" "$work/bank.txt" &&
-   ! grep -qF "test server document $other" "$work/bank.txt"; then
+# Each of the server's two documents has one component whose version text names its bitness.
+if [ "$status" -eq 0 ] && grep -qF "版本 \"9.9.9.$bits\"" "$work/bank.txt" &&
+   ! grep -qF "9.9.9.$other" "$work/bank.txt"; then
   pass "the bank's $bits-bit document was fetched"
 else
   cat "$work/bank.txt"
