@@ -9,7 +9,7 @@ import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { mockSource, openContext } from "../page/harness.mjs";
 
-const wine = process.env.WINE || "/usr/lib/wine/wine64";
+const wine = process.env.WINE || "/usr/lib/wine/wine";
 const program = process.env.TESSALY_BRIDGE;
 const signalProgram = process.env.TESSALY_BRIDGE_SIGNAL;
 const prefix = process.env.WINEPREFIX;

@@ -16,7 +16,7 @@ import { setTimeout as sleep } from "node:timers/promises";
 import { launchBrowser, startCertServer } from "../page/harness.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
-const wine = process.env.WINE || "/usr/lib/wine/wine64";
+const wine = process.env.WINE || "/usr/lib/wine/wine";
 if (!process.env.TESSALY_BRIDGE || !process.env.TESSALY_BRIDGE_SIGNAL || !process.env.WINEPREFIX) {
   throw new Error("run me through tests/bridge/run-bridge-tests.sh");
 }

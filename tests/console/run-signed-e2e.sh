@@ -17,8 +17,6 @@ console=$1
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=tests/console/e2e-prefix.sh
 source "$here/e2e-prefix.sh"
-# The shipped build is 32-bit; TESSALY_WINE=/usr/lib/wine/wine64 runs a 64-bit test build.
-wine=${TESSALY_WINE:-/usr/lib/wine/wine}
 
 hits() { curl -s "$TESSALY_TEST_SERVER/hits/$1"; }
 downloads() { find "$WINEPREFIX/drive_c/users" -type d -name DownTmp | head -n1; }

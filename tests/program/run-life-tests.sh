@@ -30,13 +30,14 @@ fi
 
 files=$TESSALY_LIFE_FILES
 server=$TESSALY_TEST_SERVER
-wine=${TESSALY_WINE:-/usr/lib/wine/wine}
+# shellcheck source=tests/wine-prefix.sh
+source "$here/../wine-prefix.sh"
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX
 display_pid=
 cleanup() {
-  /usr/lib/wine/wineserver -k 2>/dev/null
+  "$wineserver" -k 2>/dev/null
   [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -82,8 +83,7 @@ done
 [ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
 
 # A WoW64 prefix: 64-bit Windows running the 32-bit program.
-/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w
+init_wine_prefix
 
 # An update whose download takes about half a minute, so that it is still running when the
 # window closes.
@@ -160,7 +160,7 @@ check "second start: the first instance runs on" kill -0 "$pid"
 close_and_time
 check "question: the process ends within 10 s" test "$took" -le 10
 check "question: nothing is replaced or restarted" nothing_left
-/usr/lib/wine/wineserver -w
+"$wineserver" -w
 check "question: a new start works" new_start_works
 
 start_asking
@@ -169,7 +169,7 @@ check "download: the download is under way" within 30 test -e "$downloads_unix/T
 close_and_time
 check "download: the process ends within 10 s" test "$took" -le 10
 check "download: nothing half-written is left" within 5 nothing_left
-/usr/lib/wine/wineserver -w
+"$wineserver" -w
 check "download: a new start works" new_start_works
 
 echo "$passed passed, $failed failed"

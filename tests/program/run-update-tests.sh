@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The self-update of the real Tessaly.exe in real processes under 64-bit Wine, on a virtual
-# display, in a fresh prefix, against the local test server. The server's configuration names
+# The self-update of the real Tessaly.exe in real processes under Wine, on a virtual display,
+# in a fresh prefix (tests/wine-prefix.sh), against the local test server. The server's configuration names
 # a newer build of the program (the same program with file version 1.0.0.5); each run starts
 # the program under its own name in a folder of its own, answers its real prompts through
 # their windows (prompt_driver.exe) and looks at what is left in the folder:
@@ -41,13 +41,14 @@ fi
 
 files=$TESSALY_UPDATE_FILES
 server=$TESSALY_TEST_SERVER
-wine=/usr/lib/wine/wine64
+# shellcheck source=tests/wine-prefix.sh
+source "$here/../wine-prefix.sh"
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX
 display_pid=
 cleanup() {
-  /usr/lib/wine/wineserver -k 2>/dev/null
+  "$wineserver" -k 2>/dev/null
   [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -90,8 +91,7 @@ for number in $(seq 140 199); do
 done
 [ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
 
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w
+init_wine_prefix
 
 cp "$next" "$files/Tessaly.exe"
 cp "$installer" "$files/TessalyTestInstaller.exe"
@@ -154,7 +154,7 @@ start_program() {
 # Closes the running instance, if one is meant to run, and waits for Wine to settle.
 end_programs() {
   [ "${1:-}" = ended ] || "$wine" "$driver" close >/dev/null 2>&1
-  timeout 60 /usr/lib/wine/wineserver -w || /usr/lib/wine/wineserver -k
+  timeout 60 "$wineserver" -w || "$wineserver" -k
 }
 
 # The accepted and the mandatory update: the new build replaces the running program.

@@ -34,6 +34,9 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /probe/TOKEN             200, counts a hit for TOKEN
   /hits/TOKEN              200, the number of hits TOKEN has had
 
+Asked as a proxy ("GET http://host/PATH"), it answers PATH the same way whatever the host,
+so that a prefix whose proxy it is reaches it under the bank's host names.
+
 The pattern's byte i is (i * 7 + 3) mod 256; the tests rebuild it to compare.
 
 Every check-item document is served signed with the development builds' pinned document key
@@ -62,6 +65,7 @@ import re
 import sys
 import threading
 import time
+import urllib.parse
 
 MAX_PATTERN_BYTES = 64 * 1024 * 1024
 SLOW_PIECE_BYTES = 16 * 1024
@@ -309,7 +313,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
 
     def do_GET(self):  # noqa: N802 - the base class's name
-        path = self.path.split("?", 1)[0]
+        path = urllib.parse.urlsplit(self.path).path
         sized = re.fullmatch(r"/(bytes|short|chunked|slow)/(\d{1,9})", path)
         if sized:
             size = int(sized.group(2))
