@@ -13,6 +13,7 @@
 #include "platform/win32/Win32ProgramPath.h"
 #include "platform/win32/Win32Registry.h"
 #include "shell/Autostart.h"
+#include "tests/win32/RunningSystem.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -90,17 +91,47 @@ std::optional<std::u16string> TextProperty(Object& object, HRESULT (STDMETHODCAL
   return text == nullptr ? u"" : TextOfBstr(text);
 }
 
-// What the definition the program hands over asks for, read back through its objects.
+// What the definition the program hands over asks for, read back through its objects, with
+// the answer of the getter each part needed (Wine's scheduler keeps no run level, action or
+// trigger, and its getters of them answer E_NOTIMPL).
 struct AskedFor {
   std::optional<std::u16string> author;
   VARIANT_BOOL startWhenAvailable = VARIANT_FALSE;
-  std::optional<TASK_RUNLEVEL_TYPE> runLevel;
-  long actionCount = -1;
+  HRESULT runLevelRead = E_FAIL;
+  TASK_RUNLEVEL_TYPE runLevel{};
+  HRESULT actionRead = E_FAIL;
   std::optional<std::u16string> command;
-  long triggerCount = -1;
-  std::optional<TASK_TRIGGER_TYPE2> triggerType;
+  HRESULT triggerRead = E_FAIL;
+  TASK_TRIGGER_TYPE2 triggerType{};
   std::optional<std::u16string> triggerId;
 };
+
+void ReadAction(IActionCollection& actions, AskedFor& asked) {
+  long count = 0;
+  IAction* action = nullptr;
+  asked.actionRead = actions.get_Count(&count);
+  if (FAILED(asked.actionRead) || count != 1 || FAILED(asked.actionRead = actions.get_Item(1, &action))) {
+    return;
+  }
+  const unique_com_ptr<IAction> owned(action);
+  IExecAction* exec = nullptr;
+  if (SUCCEEDED(action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(&exec)))) {
+    const unique_com_ptr<IExecAction> ownedExec(exec);
+    asked.command = TextProperty(*ownedExec, &IExecAction::get_Path);
+  }
+}
+
+void ReadTrigger(ITriggerCollection& triggers, AskedFor& asked) {
+  long count = 0;
+  ITrigger* trigger = nullptr;
+  asked.triggerRead = triggers.get_Count(&count);
+  if (FAILED(asked.triggerRead) || count != 1 || FAILED(asked.triggerRead = triggers.get_Item(1, &trigger))) {
+    return;
+  }
+  const unique_com_ptr<ITrigger> owned(trigger);
+  trigger->get_Type(&asked.triggerType);
+  asked.triggerId = TextProperty(*owned, &ITrigger::get_Id);
+}
 
 AskedFor ReadBack(ITaskDefinition& definition) {
   AskedFor asked;
@@ -117,38 +148,17 @@ AskedFor ReadBack(ITaskDefinition& definition) {
   IPrincipal* principal = nullptr;
   if (SUCCEEDED(definition.get_Principal(&principal))) {
     const unique_com_ptr<IPrincipal> owned(principal);
-    TASK_RUNLEVEL_TYPE level{};
-    if (SUCCEEDED(owned->get_RunLevel(&level))) {
-      asked.runLevel = level;
-    }
+    asked.runLevelRead = owned->get_RunLevel(&asked.runLevel);
   }
   IActionCollection* actions = nullptr;
   if (SUCCEEDED(definition.get_Actions(&actions))) {
     const unique_com_ptr<IActionCollection> owned(actions);
-    owned->get_Count(&asked.actionCount);
-    IAction* action = nullptr;
-    IExecAction* exec = nullptr;
-    if (SUCCEEDED(owned->get_Item(1, &action))) {
-      const unique_com_ptr<IAction> ownedAction(action);
-      if (SUCCEEDED(action->QueryInterface(IID_IExecAction, reinterpret_cast<void**>(&exec)))) {
-        const unique_com_ptr<IExecAction> ownedExec(exec);
-        asked.command = TextProperty(*ownedExec, &IExecAction::get_Path);
-      }
-    }
+    ReadAction(*owned, asked);
   }
   ITriggerCollection* triggers = nullptr;
   if (SUCCEEDED(definition.get_Triggers(&triggers))) {
     const unique_com_ptr<ITriggerCollection> owned(triggers);
-    owned->get_Count(&asked.triggerCount);
-    ITrigger* trigger = nullptr;
-    if (SUCCEEDED(owned->get_Item(1, &trigger))) {
-      const unique_com_ptr<ITrigger> ownedTrigger(trigger);
-      TASK_TRIGGER_TYPE2 type{};
-      if (SUCCEEDED(trigger->get_Type(&type))) {
-        asked.triggerType = type;
-      }
-      asked.triggerId = TextProperty(*ownedTrigger, &ITrigger::get_Id);
-    }
+    ReadTrigger(*owned, asked);
   }
   return asked;
 }
@@ -163,16 +173,20 @@ TEST(Win32LogonTasksTest, TheDefinitionAsksForTheProgramAtLogonAtTheHighestRunLe
   const AskedFor asked = ReadBack(*definition);
   EXPECT_EQ(asked.author, u"Brimvane");
   EXPECT_EQ(asked.startWhenAvailable, VARIANT_TRUE);
-  EXPECT_EQ(asked.runLevel, TASK_RUNLEVEL_HIGHEST);
-  EXPECT_EQ(asked.actionCount, 1);
-  EXPECT_EQ(asked.command, program);
-  if (SchedulerMakesLogonTriggers()) {
-    EXPECT_EQ(asked.triggerCount, 1);
-    EXPECT_EQ(asked.triggerType, TASK_TRIGGER_LOGON);
-    EXPECT_EQ(asked.triggerId, u"Trigger1");
-  } else {
-    EXPECT_EQ(asked.triggerCount, 0) << "the task stands without a trigger";
+  if (RunningUnderWine()) {
+    // Wine keeps none of these parts; when it learns to, this test must check them here too.
+    EXPECT_EQ(asked.runLevelRead, E_NOTIMPL);
+    EXPECT_EQ(asked.actionRead, E_NOTIMPL);
+    EXPECT_EQ(asked.triggerRead, E_NOTIMPL);
+    return;
   }
+  EXPECT_EQ(asked.runLevelRead, S_OK);
+  EXPECT_EQ(asked.runLevel, TASK_RUNLEVEL_HIGHEST);
+  EXPECT_EQ(asked.actionRead, S_OK);
+  EXPECT_EQ(asked.command, program);
+  EXPECT_EQ(asked.triggerRead, S_OK);
+  EXPECT_EQ(asked.triggerType, TASK_TRIGGER_LOGON);
+  EXPECT_EQ(asked.triggerId, u"Trigger1");
 }
 
 TEST(Win32LogonTasksTest, CreateReplacesDeleteRemovesAndExistsAsks) {
