@@ -206,6 +206,9 @@ if [ "$windows_built" = 1 ]; then
   # Ravelin's message box on a refused load, read and dismissed on a virtual display.
   run_gtest wine-ravelin-messages xvfb-run -a "$wine" "$windows/adapters/ravelin/ravelin_library_tests.exe" \
     '--gtest_filter=RavelinLibraryMessageTest.*'
+  # The prompts' boxes shown on a virtual display and answered from outside.
+  run_gtest wine-prompts-display xvfb-run -a "$wine" "$windows/tests/tessaly_tests.exe" \
+    '--gtest_filter=Win32PromptsTest.*'
   end_prefix
   # The console front end end to end, in a prefix of its own.
   run_counted wine-console tests/server/with-test-server.sh \

@@ -113,9 +113,12 @@ TEST_F(TessalyProgramTest, HiddenStartSecondStartTrayAndExit) {
   EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
   EXPECT_FALSE(IsIconic(window));
 
-  // The tray icon's left click keeps it shown; the tray's "退出" ends the program.
+  // Hidden again (as the page's exit does with the default close type), the tray icon's
+  // left click brings it back; the tray's "退出" ends the program.
+  ShowWindow(window, SW_HIDE);
+  ASSERT_TRUE(Eventually([&] { return IsWindowVisible(window) == FALSE; }));
   SendMessageW(window, WM_USER + 1, 0, 0x201);
-  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }));
   PostMessageW(window, WM_COMMAND, 32780, 0);
   EXPECT_EQ(WaitForExit(first.get()), 0u);
   EXPECT_EQ(FindWindowW(L"#32770", L"Tessaly"), nullptr);

@@ -2,7 +2,8 @@
 # The self-update of the real Tessaly.exe in real processes under Wine, on a virtual display,
 # in a fresh prefix (tests/wine-prefix.sh), against the local test server. The server's configuration names
 # a newer build of the program (the same program with file version 1.0.0.5); each run starts
-# the program under its own name in a folder of its own, answers its real prompts through
+# the program under its own name in a folder of its own under the program folder (for the
+# 32-bit build on 64-bit Windows "Program Files (x86)"), answers its real prompts through
 # their windows (prompt_driver.exe) and looks at what is left in the folder:
 #   accepted     the program asks, downloads, moves itself to ".old", puts the new build in
 #                place, starts it with "/update" and ends; the new instance deletes the
@@ -119,8 +120,12 @@ document renamed files/Tessaly.exe ''
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 downloads_unix=$("$wine" winepath -u "$downloads\\DownTmp" 2>/dev/null)
-if [ -z "$downloads" ] || [ -z "$downloads_unix" ]; then
-  echo "the prefix's temporary folder is unknown"
+# Customers install the program under the program folder (for the 32-bit program on 64-bit
+# Windows, "Program Files (x86)"), as the program itself names it.
+program_files=$("$wine" "$driver" program-folder 2>/dev/null | tr -d '\r')
+program_files_unix=$("$wine" winepath -u "$program_files" 2>/dev/null)
+if [ -z "$downloads" ] || [ -z "$downloads_unix" ] || [ -z "$program_files_unix" ]; then
+  echo "the prefix's temporary or program folder is unknown"
   echo "0 passed, 1 failed"
   exit 1
 fi
@@ -139,7 +144,7 @@ one_instance() { [ "$(instances "$1")" -eq 1 ]; }
 # configuration poll (Wine has no HTML engine to load the page). Sets $folder and $pid.
 start_program() {
   local name=$1 file=${2:-Tessaly.exe}
-  folder="$work/$name"
+  folder="${program_files_unix%/}/Quaymark $name"
   mkdir -p "$folder"
   cp "$program" "$folder/$file"
   "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
@@ -157,9 +162,23 @@ end_programs() {
   timeout 60 "$wineserver" -w || "$wineserver" -k
 }
 
+# Keeps a copy of the folder's "Tessaly.exe.old" the moment it appears, for up to 30 s: the
+# new instance deletes it soon after, and only the copy shows it was made, and of what.
+keep_old_copy() {
+  local kept=$1
+  rm -f "$kept"
+  for _ in $(seq 600); do
+    [ -e "$folder/Tessaly.exe.old" ] && cp "$folder/Tessaly.exe.old" "$kept" 2>/dev/null && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 # The accepted and the mandatory update: the new build replaces the running program.
 for scenario in accepted mandatory; do
   start_program "$scenario"
+  keep_old_copy "$work/$scenario.old" &
+  keeper=$!
   if [ "$scenario" = accepted ]; then
     check "$scenario: the question is answered" "$wine" "$driver" answer yes
   else
@@ -167,6 +186,8 @@ for scenario in accepted mandatory; do
   fi
   check "$scenario: the old instance ends" eventually ended "$pid"
   check "$scenario: the new build is in place" same_file "$folder/Tessaly.exe" "$next"
+  wait "$keeper"
+  check "$scenario: the running program was moved to .old" same_file "$work/$scenario.old" "$program"
   check "$scenario: the new instance deleted the .old copy" eventually absent "$folder/Tessaly.exe.old"
   check "$scenario: the new instance runs" "$wine" "$driver" poll
   check "$scenario: the new instance ran its diagnosis" eventually diagnosis_ran "$scenario"

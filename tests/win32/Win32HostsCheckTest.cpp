@@ -47,6 +47,20 @@ bool WriteRaw(const std::u16string& path, const std::string& bytes) {
   return CloseHandle(file) && ok;
 }
 
+// Runs `action` on the files a 64-bit program sees: a 32-bit process on 64-bit Windows has
+// its redirection switched off around it (a 64-bit process is never redirected, and 32-bit
+// Windows has nothing to switch).
+template <typename Action>
+auto OnNativeFiles(Action action) {
+  PVOID redirection = nullptr;
+  const bool switched = Wow64DisableWow64FsRedirection(&redirection);
+  auto result = action();
+  if (switched) {
+    Wow64RevertWow64FsRedirection(redirection);
+  }
+  return result;
+}
+
 bool Exists(const std::u16string& path) {
   return GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES;
 }
@@ -127,16 +141,21 @@ TEST(Win32HostsCheckTest, ChecksAndRepairsTheSystemHostsFile) {
   ASSERT_TRUE(path.ends_with(u"\\system32\\drivers\\etc\\hosts")) << path.size();
   const RestoredAtExit restore(path);
 
+  // The file is arranged and looked at where Windows itself reads it, which a 32-bit
+  // process on 64-bit Windows reaches only because drivers\etc is not redirected.
   CheckConfig config;
   config.groups.push_back({.type = "host", .entries = {{.text = "ebank.example.cn"}}});
-  ASSERT_TRUE(WriteRaw(path,
-                       "127.0.0.1 localhost\r\n6.6.6.6 EBANK.example.cn\r\n"
-                       "::1 ebank.example.cn\r\n7.7.7.7 ebank.example.cn"));
+  ASSERT_TRUE(OnNativeFiles([&] {
+    return WriteRaw(path,
+                    "127.0.0.1 localhost\r\n6.6.6.6 EBANK.example.cn\r\n"
+                    "::1 ebank.example.cn\r\n7.7.7.7 ebank.example.cn");
+  }));
   EXPECT_FALSE(CheckHosts(config, environment, files, false));
   EXPECT_FALSE(config.hostsOk);
 
   EXPECT_TRUE(CheckHosts(config, environment, files, true));
-  EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n::1 ebank.example.cn\r\n");
+  EXPECT_EQ(OnNativeFiles([&] { return ReadRaw(path); }),
+            "\r\n127.0.0.1 localhost\r\n::1 ebank.example.cn\r\n");
   EXPECT_TRUE(CheckHosts(config, environment, files, false));
   EXPECT_TRUE(config.hostsOk);
 

@@ -10,9 +10,12 @@
 //   prompt_driver question        waits for the update question, leaving it open
 //   prompt_driver hide-main       hides the main window (found by its mark, as a second
 //                                 start finds it), as the page's `exit` does
+//   prompt_driver program-folder  prints %ProgramFiles% as a process of this build sees it
+//                                 (for a 32-bit one on 64-bit Windows "Program Files (x86)")
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -99,6 +102,18 @@ int Press(std::u16string_view text, int button) {
   return 0;
 }
 
+int PrintProgramFolder() {
+  wchar_t folder[1024];
+  const DWORD length = ExpandEnvironmentStringsW(L"%ProgramFiles%", folder,
+                                                 static_cast<DWORD>(std::size(folder)));
+  if (length == 0 || length > std::size(folder) || folder[0] == L'%') {
+    return 1;
+  }
+  char text[4096];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, folder, -1, text, sizeof text, nullptr, nullptr);
+  return bytes > 0 && std::printf("%s\n", text) > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -119,6 +134,9 @@ int wmain(int count, wchar_t** arguments) {
   if (command == L"hide-main") {
     const HWND main = tessaly::win32::FindMainWindow();
     return main != nullptr && ShowWindow(main, SW_HIDE) != FALSE ? 0 : 1;
+  }
+  if (command == L"program-folder") {
+    return PrintProgramFolder();
   }
   if (command == L"main-window") {
     return WaitForDialog({}) != nullptr ? 0 : 1;

@@ -20,6 +20,7 @@
 #include "adapters/ravelin/InstalledMiddlewareFiles.h"
 #include "tests/ravelin/RavelinTestServices.h"
 #include "tests/ravelin/win32/StandInCertificates.h"
+#include "tests/win32/RunningSystem.h"
 
 namespace tessaly::ravelin::testing {
 namespace {
@@ -262,12 +263,14 @@ TEST_F(RavelinLibraryTest, OneKeyWithACertificate) {
   ASSERT_EQ(ravelin.getCertNotAfter(name.c_str(), date), 1);
   EXPECT_EQ(std::string(date), LocalDateIn(86400LL * 30));
   // Windows names the issuer by its most significant attribute when no attribute is asked
-  // for; Wine answers an empty text, which leaves out unchanged.
-  char issuer[ka::kIssuerBytes] = {};
+  // for; Wine answers an empty name, and an empty name leaves the caller's buffer as it was.
+  char issuer[ka::kIssuerBytes];
+  std::memset(issuer, 'x', sizeof issuer);
+  issuer[sizeof issuer - 1] = '\0';
+  const std::string untouched(issuer);
   ASSERT_EQ(ravelin.getCertIssuer(name.c_str(), issuer), 1);
-  if (issuer[0] != '\0') {
-    EXPECT_STREQ(issuer, StandInCertificateAuthority::kName);
-  }
+  EXPECT_EQ(std::string(issuer),
+            tessaly::win32::RunningUnderWine() ? untouched : StandInCertificateAuthority::kName);
 
   EXPECT_EQ(ravelin.getPinRetryTimes(kSerial), 4);
   EXPECT_EQ(ravelin.defaultPINFlg(kSerial), 0);
@@ -347,29 +350,33 @@ struct MessageBoxSeen {
   std::wstring text;
 };
 
+struct MessageBoxSearch {
+  DWORD processId;
+  HWND box;
+};
+
+// A callback of the system's calling convention (stdcall in a 32-bit process, which a
+// lambda cannot be converted to).
+BOOL CALLBACK FindMessageBoxOf(HWND window, LPARAM context) {
+  auto* wanted = reinterpret_cast<MessageBoxSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (owner == wanted->processId && std::wstring(className) == L"#32770" && IsWindowVisible(window)) {
+    wanted->box = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // Waits for a message box of that process, reads its caption and text (the box's static
 // text control has the id 0xFFFF on Windows and Wine alike) and presses its OK button.
 std::optional<MessageBoxSeen> DismissMessageBoxOf(DWORD processId, DWORD milliseconds) {
-  struct Search {
-    DWORD processId;
-    HWND box;
-  } search{processId, nullptr};
+  MessageBoxSearch search{processId, nullptr};
   for (DWORD waited = 0; search.box == nullptr && waited < milliseconds; waited += 100) {
     Sleep(100);
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-          auto* wanted = reinterpret_cast<Search*>(context);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          wchar_t className[16] = {};
-          GetClassNameW(window, className, 16);
-          if (owner == wanted->processId && std::wstring(className) == L"#32770" && IsWindowVisible(window)) {
-            wanted->box = window;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindMessageBoxOf, reinterpret_cast<LPARAM>(&search));
   }
   if (search.box == nullptr) {
     return std::nullopt;
