@@ -263,7 +263,7 @@ TEST_F(ConfigWorkerTest, WithAPinnedKeyOnlyASignedDocumentNoOlderThanTheLastIsUs
       {"the same again", bank.Sign(DocumentNamed("bank 200"), 200), "bank 200", 1, 200},
       {"a newer one", bank.Sign(DocumentNamed("bank 201"), 201), "bank 201", 1, 201},
       {"the one before it, now replayed", bank.Sign(DocumentNamed("bank 200"), 200), "embedded", 0, 201},
-      {"signed but not sound", bank.Sign("<checkitems><item", 202), "", 1, 202},
+      {"signed but not sound", bank.Sign("<checkitems><item", 202), "embedded", 0, 202},
   };
   for (const auto& start : starts) {
     internet.responses[kServer64] = FakeResponse::Ok(start.served);

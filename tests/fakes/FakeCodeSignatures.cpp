@@ -1,5 +1,6 @@
 #include "tests/fakes/FakeCodeSignatures.h"
 
+#include "platform/HttpDownload.h"
 #include "tests/fakes/TestCertificates.h"
 
 namespace tessaly {
@@ -13,8 +14,12 @@ TestSigner MakeTestSigner(const std::string& organisation) {
 
 CodeSignature FakeCodeSignatures::Check(const std::u16string& path) const {
   checked.push_back(path);
-  const auto entry = byPath.find(path);
-  return entry != byPath.end() ? entry->second : fallback_;
+  for (const auto& [listed, signature] : byPath) {
+    if (path == listed || path == DownloadStagingPath(listed)) {
+      return signature;
+    }
+  }
+  return fallback_;
 }
 
 }  // namespace tessaly

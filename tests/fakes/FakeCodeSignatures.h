@@ -17,8 +17,8 @@ struct TestSigner {
 };
 TestSigner MakeTestSigner(const std::string& organisation);
 
-// Signatures by path: a listed file has its entry, any other the fallback. Records every
-// path checked.
+// Signatures by path: a listed file has its entry, also while it is staged for download
+// (DownloadStagingPath), any other the fallback. Records every path checked.
 class FakeCodeSignatures final : public CodeSignatures {
  public:
   explicit FakeCodeSignatures(CodeSignature fallback) : fallback_(std::move(fallback)) {}

@@ -159,14 +159,14 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          pc.Serves(kNewProgram, k105);
          pc.code.signatures.byPath[kDownload] = {SignatureStatus::NoSignature, {}};
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"new program altered after signing: deleted, nothing swapped or started",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.code.signatures.byPath[kDownload] = {SignatureStatus::BadDigest, {}};
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"new program with a SHA-256 not its own: deleted, nothing swapped",
        [&](Pc& pc) {
          pc.config.appInfo.md5 = kNewProgramMd5;
@@ -174,7 +174,7 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"installer by another publisher: deleted, not started",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
@@ -182,7 +182,7 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          pc.internet.responses[kInstallerUrl] = FakeResponse::Ok("setup");
          pc.code.signatures.byPath[kInstaller] = MakeTestSigner("Other Test").Signature();
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"installer download failing",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
