@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "platform/AllowedPublishers.h"
@@ -36,7 +36,9 @@ std::u16string TemporaryFolder() {
 
 std::string Bytes(const std::u16string& path) {
   std::ifstream file(EncodeUtf8(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
 }
 
 TEST(Win32CodeSignaturesTest, OnlyTheTestPublishersUnchangedFilePasses) {

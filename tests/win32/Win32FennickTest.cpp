@@ -120,8 +120,10 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
   for (std::string event, thread; lines >> event >> thread;) {
     events.push_back(event + " " + (thread == std::to_string(GetCurrentThreadId()) ? "here" : thread));
   }
-  EXPECT_EQ(events, loadedBefore ? std::vector<std::string>{}
-                                 : std::vector<std::string>{"attach here", "C_Initialize here"});
+  const std::vector<std::string> expected =
+      loadedBefore ? std::vector<std::string>{}
+                   : std::vector<std::string>{"attach here", "C_Initialize here"};
+  EXPECT_EQ(events, expected);
 }
 
 TEST_F(Win32FennickTest, TheProbeReadsFennickWithinItsBuffers) {

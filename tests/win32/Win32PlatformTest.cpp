@@ -124,9 +124,7 @@ TEST(SystemLibraryTest, ASystemLibraryComesFromTheSystemFolderNotTheProgramsOwn)
     const unique_hmodule library = LoadSystemLibrary(name);
     ASSERT_TRUE(library);
     const std::u16string loaded = ModuleFilePath(library.get());
-    EXPECT_EQ(CompareStringOrdinal(AsWide(loaded), static_cast<int>(length), system,
-                                   static_cast<int>(length), TRUE),
-              CSTR_EQUAL)
+    EXPECT_EQ(_wcsnicmp(AsWide(loaded), system, length), 0)
         << "loaded from " << std::string(loaded.begin(), loaded.end());
   }
   EXPECT_FALSE(LoadSystemLibrary(L"no-such-library-anywhere.dll"));
