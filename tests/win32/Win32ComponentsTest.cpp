@@ -18,6 +18,7 @@
 #include "platform/win32/Win32ComponentServices.h"
 #include "platform/win32/Win32ProgramPath.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/UniqueHandles.h"
 #include "platform/win32/Win32WideEnvironment.h"
 #include "tests/win32/RawRegistry.h"
 #include "tests/win32/RunningSystem.h"
@@ -76,26 +77,32 @@ TEST_F(Win32ComponentsTest, RegsvrRegistersTheTestLibraryAndTheClassIsFound) {
   EXPECT_FALSE(IsClsidRegistered(platform(), kClsid, u""));
 }
 
+// Sets the class's server path as REG_EXPAND_SZ in the classes root, where the system's COM
+// and the program read it (Wine shows no per-user classes there).
+LSTATUS WriteExpandableServer(const std::u16string& clsid, std::u16string_view path) {
+  const std::wstring key = L"CLSID\\" + std::wstring(clsid.begin(), clsid.end()) + L"\\InprocServer32";
+  HKEY opened = nullptr;
+  LSTATUS status = RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                   nullptr, &opened, nullptr);
+  if (status != ERROR_SUCCESS) {
+    return status;
+  }
+  const unique_hkey server(opened);
+  const std::wstring text(path.begin(), path.end());
+  return RegSetValueExW(server.get(), nullptr, 0, REG_EXPAND_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
 TEST_F(Win32ComponentsTest, AnExpandableServerPathIsExpandedAsTheSystemDoes) {
-  // Registered for the user; the classes root shows it as the system's COM does.
   const std::u16string clsid = u"{0B8E3F61-2C4D-4A7E-8F19-6D3A5C7B9E20}";
-  const std::u16string server = u"Software\\Classes\\CLSID\\" + clsid + u"\\InprocServer32";
-  const auto expandable = [](std::u16string_view text) {
-    std::vector<BYTE> bytes;
-    for (const char16_t unit : text) {
-      bytes.push_back(static_cast<BYTE>(unit));
-      bytes.push_back(static_cast<BYTE>(unit >> 8));
-    }
-    bytes.insert(bytes.end(), {0, 0});
-    return bytes;
-  };
-  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\kernel32.dll")),
-            ERROR_SUCCESS);
+  ASSERT_EQ(WriteExpandableServer(clsid, u"%SystemRoot%\\system32\\kernel32.dll"), ERROR_SUCCESS);
   EXPECT_TRUE(IsClsidRegistered(platform(), clsid, u""));
-  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\no-such-file.dll")),
-            ERROR_SUCCESS);
+  ASSERT_EQ(WriteExpandableServer(clsid, u"%SystemRoot%\\system32\\no-such-file.dll"), ERROR_SUCCESS);
   EXPECT_FALSE(IsClsidRegistered(platform(), clsid, u""));
-  DeleteRaw(server, u"");
+  const std::wstring classKey = L"CLSID\\" + std::wstring(clsid.begin(), clsid.end());
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, (classKey + L"\\InprocServer32").c_str());
+  RegDeleteKeyW(HKEY_CLASSES_ROOT, classKey.c_str());
 }
 
 TEST_F(Win32ComponentsTest, RegistryReferencesAndPathsOnTheRealSystem) {

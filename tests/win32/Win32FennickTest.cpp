@@ -90,17 +90,20 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
        "token FT00000000000001 0 6\ncertificate " + liLei + "\n",
        {Row(13, 0), Row(2, u"FT00000000000001"), Row(3, 0), Row(4, 0), Row(5, 0), Row(6, 1),
         Row(8, u"2014-5-20"), Row(9, u"2016-5-20"), Row(7, 3)}},
-      // Fennick joins the names with "|", which the probe reads as one name.
+      // Fennick joins the names with "|"; the probe splits them, and both certificates show
+      // with their dates.
       {"one key, two certificates",
        "token FT00000000000001 0 6\ncertificate " + liLei + "\ncertificate " + hanMeimei + "\n",
-       {Row(13, 0), Row(2, u"FT00000000000001"), Row(3, 0), Row(4, 0), Row(5, 0), Row(6, 1)}},
+       {Row(13, 0), Row(2, u"FT00000000000001"), Row(3, 0), Row(4, 0), Row(5, 0), Row(6, 2),
+        Row(7, 1), Row(10, 2), Row(8, u"2014-5-20"), Row(11, u"2015-6-1"), Row(9, u"2016-5-20"),
+        Row(12, u"2017-6-1")}},
       {"a locked key whose PIN is still the issuing one",
        "token FT00000000000009 80000 0\n",
        {Row(13, 0), Row(2, u"FT00000000000009"), Row(3, 0), Row(4, 1), Row(5, 1), Row(6, 0)}},
       {"two keys",
        "token FT00000000000001 0 6\ncertificate " + hanMeimei + "\ntoken FT00000000000002 0 6\n",
-       // The joined text still begins with the first key's serial, so it selects that key.
-       {Row(13, 0), Row(2, u"FT00000000000001|FT00000000000002"), Row(3, 0), Row(4, 0), Row(5, 0),
+       // Only the first key's results are shown.
+       {Row(13, 0), Row(2, u"FT00000000000001"), Row(3, 0), Row(4, 0), Row(5, 0),
         Row(6, 1), Row(8, u"2015-6-1"), Row(9, u"2017-6-1"), Row(7, 2)}},
   };
   // Each probe loads and unloads Fennick; Feitian's library is loaded and initialised once
@@ -135,8 +138,9 @@ TEST_F(Win32FennickTest, TheProbeReadsFennickWithinItsBuffers) {
   CFeitianUSBKey probe(modules, ModuleFilePath());
   EXPECT_EQ(probe.Detect(), 150);
   ASSERT_FALSE(probe.m_serials.empty());
-  // The 120 serials that fit, "|"-joined, as the first text.
-  EXPECT_EQ(probe.m_serials.front().size(), 120u * 17u - 1u);
+  // The 120 serials that fit in Fennick's "|"-joined text, each on its own.
+  ASSERT_EQ(probe.m_serials.size(), 120u);
+  EXPECT_EQ(probe.m_serials.back(), "FT10000000000119");
   probe.Release();
 }
 
