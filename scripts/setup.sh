@@ -18,6 +18,7 @@ packages=(
   chromium fonts-noto-cjk
   xvfb xauth imagemagick
   libp11-kit-dev softhsm2 opensc
+  nsis osslsigncode libengine-pkcs11-openssl
 )
 
 missing_packages() {

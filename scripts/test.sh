@@ -190,6 +190,26 @@ if build win64; then
     bash tests/console/run-components-e2e.sh build/win64/tools/console/TessalyConsole.exe
 fi
 
+# The setup (tests/installer/): each signature in the i686 setup against the test root, what
+# a build signs with, and the setup end to end under Wine on a display. The i686 setup runs
+# where this machine runs 32-bit code; elsewhere the win64 build's setup, made from the same
+# script, stands in for it.
+if [ -f build/win32/installer/TessalySetup.exe ]; then
+  run_counted win32-signatures bash tests/installer/verify-signatures.sh build/win32/code-signing/test-root.pem \
+    build/win32/code-signing/other-root.pem build/win32/installer/TessalySetup.exe \
+    build/win32/installer/TessalySetup-uninstaller.exe build/win32/installer/TessalySetup-files/*.{exe,dll}
+  run_counted signing-identity bash tests/installer/run-signing-tests.sh build/win32/installer/TessalySetup-uninstaller.exe
+fi
+setup_preset=win32
+/usr/lib/wine/wine --version >/dev/null 2>&1 || setup_preset=win64
+if build "$setup_preset" --target TessalySetup TessalyNextVersionSetup prompt_driver hold_file; then
+  setup_build=build/$setup_preset
+  run_counted wine-installer bash tests/installer/run-installer-tests.sh "$setup_build/installer/TessalySetup.exe" \
+    "$setup_build/tests/next-version/TessalySetup.exe" "$setup_build/tests/next-version/Tessaly.exe" \
+    "$setup_build/tests/prompt_driver.exe" "$setup_build/tests/hold_file.exe" \
+    "$setup_build/code-signing/test-root.pem" "$log_dir/setup-pictures"
+fi
+
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.
 TESSALY_PAGE_RC="$root/build/win64/resources/TessalyResources.rc" \

@@ -100,8 +100,9 @@ desktop="$drive/users/Public/Desktop/Tessaly.lnk"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tessaly'
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-task="$drive/windows/system32/Tasks/Tessaly"
-temp="$drive/users/$(id -un)/AppData/Local/Temp"
+task="$drive/windows/system32/tasks/Tessaly"
+temp=$(readlink -f "$("$wine" winepath -u "$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)")
+[ -d "$temp" ] || { echo "the prefix's temporary folder is unknown"; echo "0 passed, 1 failed"; exit 1; }
 stage=${setup%.exe}-files
 next_stage=${next_setup%.exe}-files
 
@@ -109,7 +110,7 @@ next_stage=${next_setup%.exe}-files
 # caches), and every registry key, with the registry flushed to its files first.
 snapshot() {
   /usr/lib/wine/wineserver -w
-  (cd "$drive" && find . -path ./windows/Installer -prune -o -path './users/*/AppData/Local/Temp/*' -prune \
+  (cd "$drive" && find . -path ./windows/Installer -prune -o -path "./${temp#"$drive"/}/*" -prune \
      -o -path ./windows/temp -prune -o -print | sort)
   grep -haE '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' | sort
 }
@@ -236,6 +237,7 @@ cat >"$work/task.xml" <<TASK
 TASK
 "$wine" schtasks /create /tn Tessaly /xml "$("$wine" winepath -w "$work/task.xml" 2>/dev/null)" /f >/dev/null 2>&1
 check "uninstall: a logon task is planted" test -f "$task"
+# What Ravelin leaves while loaded, no longer in use.
 mkdir -p "$temp/WDQUAYMARK340"
 touch "$temp/WDQUAYMARK340/TokenMgr.dll"
 running_now=$(program_pid)
