@@ -197,7 +197,8 @@ fi
 if [ -f build/win32/installer/TessalySetup.exe ]; then
   run_counted win32-signatures bash tests/installer/verify-signatures.sh build/win32/code-signing/test-root.pem \
     build/win32/code-signing/other-root.pem build/win32/installer/TessalySetup.exe \
-    build/win32/installer/TessalySetup-uninstaller.exe build/win32/installer/TessalySetup-files/*.{exe,dll}
+    build/win32/installer/TessalySetup-uninstaller.exe build/win32/installer/TessalySetup-files/*.{exe,dll} \
+    build/win32/installer/signed-tools/*.exe
   run_counted signing-identity bash tests/installer/run-signing-tests.sh build/win32/installer/TessalySetup-uninstaller.exe
 fi
 setup_preset=win32
