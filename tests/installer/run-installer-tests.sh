@@ -177,7 +177,8 @@ check "over: its window is back" "$wine" "$driver" main-window
 before_lock=$(program_pid)
 "$wine" "$hold_file" "$windows_folder\\Fennick.dll" >/dev/null 2>&1 &
 holder=$!
-sleep 2
+# Wine takes its time to start a process on a busy machine.
+sleep 15
 cp "$folder/Tessaly.exe" "$work/installed-program"
 "$wine" "$next_setup" /S >/dev/null 2>&1
 check "locked: the setup fails with exit status 2" [ $? -eq 2 ]
@@ -257,9 +258,13 @@ check "uninstall: the uninstall entry is gone" no_key "$uninstall_key" 32
 check "uninstall: the program's download folder is gone" test ! -e "$temp/DownTmp"
 check "uninstall: Ravelin's private folder is gone" test ! -e "$temp/WDQUAYMARK340"
 snapshot >"$work/after.txt"
+# What Wine itself makes once any program has run (the Internet cache of WinINet, the
+# certificate stores of CryptoAPI, the console's settings, the uninstall list, present from the
+# start on Windows) is not the setup's.
 left_behind() {
   local added
-  added=$(comm -13 "$work/before.txt" "$work/after.txt")
+  added=$(comm -13 "$work/before.txt" "$work/after.txt" |
+    grep -vE 'INetCache|INetCookies|SystemCertificates|^\[Console\]$|^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\]$')
   [ -z "$added" ] || { echo "$added" | sed 's/^/   left: /'; return 1; }
 }
 check "uninstall: nothing is left in the prefix's files and registry" left_behind
