@@ -18,8 +18,14 @@ std::int32_t AddResourceCertificate(CertificateServices services, std::string_vi
   if (bytes.empty()) {
     return kCertificateFail;
   }
-  if (store->AddEncodedReplacingExisting(bytes)) {
-    return kCertificateOk;
+  switch (store->AddEncodedReplacingExisting(bytes)) {
+    case CertificateAddResult::Added:
+      return kCertificateOk;
+    case CertificateAddResult::Declined:
+      // The text path would add the same certificate and ask the user a second time.
+      return kCertificateDeclined;
+    case CertificateAddResult::NotAdded:
+      break;
   }
   store.reset();
   return AddCertificateText(services.stores, bytes, storeName);

@@ -13,8 +13,9 @@ inline constexpr std::size_t kMaxCertificateTextBytes = 4096;
 
 // Adds the certificate of resource `resource` (type "CER") to the current user's system
 // store `storeName`, replacing an equal copy. A resource that is not DER is tried as
-// certificate text (AddCertificateText). 0 when added, else E_FAIL (also when the store
-// cannot be opened or the resource is missing).
+// certificate text (AddCertificateText). 0 when added, kCertificateDeclined when the user
+// refused the system's confirmation (nothing else is tried then), else E_FAIL (also when
+// the store cannot be opened or the resource is missing).
 std::int32_t AddResourceCertificate(CertificateServices services, std::string_view resource,
                                     std::string_view storeName);
 

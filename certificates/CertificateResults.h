@@ -9,5 +9,9 @@ namespace tessaly {
 // negative value only.
 inline constexpr std::int32_t kCertificateOk = 0;
 inline constexpr std::int32_t kCertificateFail = static_cast<std::int32_t>(0x80004005u);
+// The user answered "No" to the system's confirmation of an add (HRESULT of
+// ERROR_CANCELLED): a failure like any other to callers, but one that must not be asked
+// again.
+inline constexpr std::int32_t kCertificateDeclined = static_cast<std::int32_t>(0x800704C7u);
 
 }  // namespace tessaly

@@ -31,7 +31,11 @@ bool Download(const EnrolmentRepairServices& services, const EnrolmentFile& file
   }
   const std::u16string url =
       DecodeUtf8(std::string(services.downloadServer) + std::string(file.download));
-  return DownloadToFile(*session, url, services.files, target) != 0;
+  // The control is judged before it replaces anything in the system folder.
+  const DownloadCheck signedControl = [&services](const std::u16string& staged) {
+    return services.code.Admit(staged, CodeUse::EnrolmentControl, true);
+  };
+  return DownloadToFile(*session, url, services.files, target, nullptr, signedControl) != 0;
 }
 
 void Repair(const EnrolmentRepairServices& services, const EnrolmentControls& controls) {

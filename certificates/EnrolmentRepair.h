@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/BankServers.h"
+#include "platform/CodeAdmission.h"
 #include "platform/FileAccess.h"
 #include "platform/InternetSession.h"
 #include "platform/PathProbe.h"
@@ -29,6 +30,8 @@ struct EnrolmentRepairServices {
   const FileWriter& files;
   ProcessLauncher& launcher;
   Prompts& prompts;
+  // Admits each downloaded control; one refused fails like its download.
+  const CodeGate& code;
   // The running program's full path: the registry scripts lie beside it.
   std::u16string programPath{};
   // Scheme and host of the download server, without a trailing slash.
@@ -49,8 +52,9 @@ std::u16string RegistryImportCommand(std::u16string_view programPath, std::u16st
 // the running Windows (CertEnroll from major version 6 on, Xenroll before) have their files
 // and their class registration. On Vista and later the user is asked first (strings 156,
 // 157, 158) and only a "no" stops the repair; before Vista nothing is asked. Missing files
-// are downloaded one after the other from the download server, each through a new session;
-// the first that fails shows "无法下载证书控件！" ("错误") and ends the repair, keeping those
+// are downloaded one after the other from the download server, each through a new session,
+// and each must carry the signature of an allowed publisher or is deleted; the first that
+// fails shows "无法下载证书控件！" ("错误") and ends the repair, keeping those
 // already downloaded. A missing registration is then imported from the script with the
 // registry editor, waiting for it; its outcome is not examined, so the next call looks
 // again. Nothing happens when the Windows version cannot be read. Blocks the GUI thread

@@ -42,10 +42,13 @@ std::int32_t InstallRootCertificates(CertificateServices services) {
     return root;
   }
   // Every intermediate authority is tried; one that could not be added must not be
-  // hidden by a later one that could.
+  // hidden by a later one that could. A user who declined an add is not asked again.
   std::int32_t result = kCertificateOk;
   for (const RootChainRow& row : std::span(RootChainTable).subspan(1)) {
     const std::int32_t added = AddRowIfMissing(services, row);
+    if (added == kCertificateDeclined) {
+      return added;
+    }
     if (added < 0 && result >= 0) {
       result = added;
     }

@@ -80,3 +80,47 @@ function(tessaly_certificate_thumbprint certificate digest out_var)
 endfunction()
 tessaly_certificate_thumbprint(${TESSALY_TEST_PUBLISHER_CERT} sha1 TESSALY_TEST_PUBLISHER_SHA1)
 tessaly_certificate_thumbprint(${TESSALY_TEST_PUBLISHER_CERT} sha256 TESSALY_TEST_PUBLISHER_SHA256)
+
+# Ed25519 keys for check-item documents: the test key development builds pin and the test
+# server signs with, and another key whose documents the program must refuse. Unlike the
+# certificates they are made once per checkout (in build/document-signing), not per build
+# folder: the one test server serves the 32-bit and the 64-bit builds alike.
+#   TESSALY_TEST_DOCUMENT_KEY / _PUBLIC_KEY    the pinned test key (PEM private / public)
+#   TESSALY_OTHER_DOCUMENT_KEY                  another key (PEM private)
+set(TESSALY_TEST_DOCUMENT_DIR ${PROJECT_SOURCE_DIR}/build/document-signing)
+set(TESSALY_TEST_DOCUMENT_KEY ${TESSALY_TEST_DOCUMENT_DIR}/document-signing.key)
+set(TESSALY_TEST_DOCUMENT_PUBLIC_KEY ${TESSALY_TEST_DOCUMENT_DIR}/document-signing.pub)
+set(TESSALY_OTHER_DOCUMENT_KEY ${TESSALY_TEST_DOCUMENT_DIR}/other-document-signing.key)
+if(NOT EXISTS ${TESSALY_TEST_DOCUMENT_DIR}/.complete)
+  file(MAKE_DIRECTORY ${TESSALY_TEST_DOCUMENT_DIR})
+  foreach(key ${TESSALY_TEST_DOCUMENT_KEY} ${TESSALY_OTHER_DOCUMENT_KEY})
+    execute_process(COMMAND ${TESSALY_OPENSSL_PROGRAM} genpkey -algorithm ed25519 -out ${key}
+      RESULT_VARIABLE status ERROR_VARIABLE error)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "cannot make the test document key ${key}:\n${error}")
+    endif()
+  endforeach()
+  execute_process(COMMAND ${TESSALY_OPENSSL_PROGRAM} pkey -in ${TESSALY_TEST_DOCUMENT_KEY} -pubout
+    -out ${TESSALY_TEST_DOCUMENT_PUBLIC_KEY} RESULT_VARIABLE status ERROR_VARIABLE error)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "cannot write the test document public key:\n${error}")
+  endif()
+  file(TOUCH ${TESSALY_TEST_DOCUMENT_DIR}/.complete)
+endif()
+
+# Signs a Windows target's file after every build with the test publisher, as a release
+# signs with the bank's certificate, so that the program's own signature check lets it run.
+# Beside it the tests find the same file unsigned (<name>-unsigned<ext>) and signed by the
+# other publisher (<name>-other<ext>): what an attacker would serve.
+find_program(TESSALY_OSSLSIGNCODE osslsigncode)
+function(tessaly_sign_for_tests target)
+  if(NOT TESSALY_OSSLSIGNCODE)
+    message(FATAL_ERROR "osslsigncode is needed to sign ${target} (scripts/setup.sh installs it)")
+  endif()
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -DOSSLSIGNCODE=${TESSALY_OSSLSIGNCODE}
+            -DPUBLISHER_CHAIN=${TESSALY_TEST_PUBLISHER_CHAIN} -DPUBLISHER_KEY=${TESSALY_TEST_PUBLISHER_KEY}
+            -DOTHER_CHAIN=${TESSALY_OTHER_PUBLISHER_CHAIN} -DOTHER_KEY=${TESSALY_OTHER_PUBLISHER_KEY}
+            -P ${PROJECT_SOURCE_DIR}/cmake/SignTestFile.cmake
+    VERBATIM)
+endfunction()

@@ -45,6 +45,7 @@ struct ItemInstaller {
   std::string command{};    // "%1" stands for the downloaded file
   std::string localPath{};  // where the download goes; empty when no safe path exists
   std::string md5{};
+  std::string sha256{};     // 64 hex digits; checked beside md5 when present
 
   bool operator==(const ItemInstaller&) const = default;
 };
@@ -55,6 +56,7 @@ struct ItemFile {
   std::string url{};        // `remote` made absolute against the base
   std::string version{};    // dotted decimal
   std::string md5{};        // 32 lower-case hex digits
+  std::string sha256{};     // 64 hex digits; checked beside md5 when present
   std::string install{};    // e.g. "regserver"
   std::string bit{};
 
@@ -94,6 +96,7 @@ struct AppInfo {
   std::string remote{};     // as written, not made absolute
   std::string localPath{};  // download path of `remote`
   std::string md5{};
+  std::string sha256{};
   std::string imperative{};  // "1": an available update is mandatory
   std::string installer{};
 

@@ -89,15 +89,22 @@ DetectRule ReadDetectRule(const XmlReader& reader) {
       .text = reader.Text(), .type = reader.AttrValue("type"), .bit = reader.AttrValue("bit")};
 }
 
+// A file without its own address is only checked, never downloaded: the base alone names
+// no file, and fetching it onto the file's path would replace a working file by a page.
+std::string RemoteUrl(std::string_view remote, std::string_view base) {
+  return remote.empty() ? std::string() : ResolveAgainstBase(remote, base);
+}
+
 ItemFile ReadItemFile(const XmlReader& reader, const ItemContext& context) {
   const ConfigPlatform& platform = context.platform;
   ItemFile file{
       .name = reader.Text(),
       .localPath = ExpandEnvironmentUtf8(platform.codePages, platform.environment,
                                          reader.AttrValue("local")),
-      .url = ResolveAgainstBase(reader.AttrValue("remote"), context.base),
+      .url = RemoteUrl(reader.AttrValue("remote"), context.base),
       .version = reader.AttrValue("version"),
       .md5 = reader.AttrValue("md5"),
+      .sha256 = reader.AttrValue("sha256"),
       .install = reader.AttrValue("install"),
       .bit = reader.AttrValue("bit"),
   };
@@ -112,6 +119,7 @@ ItemInstaller ReadInstaller(const XmlReader& reader, const ItemContext& context)
       .url = ResolveAgainstBase(reader.Text(), context.base),
       .command = reader.AttrValue("command"),
       .md5 = reader.AttrValue("md5"),
+      .sha256 = reader.AttrValue("sha256"),
   };
   installer.localPath =
       DownloadPathFor(context.platform.codePages, context.platform.fileSystem, installer.url);
@@ -166,6 +174,7 @@ void ReadAppInfo(XmlReader& reader, const ConfigPlatform& platform, AppInfo& app
         .remote = std::move(remote),
         .localPath = std::move(localPath),
         .md5 = reader.AttrValue("md5"),
+        .sha256 = reader.AttrValue("sha256"),
         .imperative = reader.AttrValue("imperative"),
         .installer = reader.AttrValue("installer"),
     };

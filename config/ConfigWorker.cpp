@@ -41,11 +41,37 @@ std::u16string DocumentAddress(const ConfigWorkerServices& services) {
 }
 
 // The parser fills lists without emptying them; configReady is its last store.
-void ParseInto(CheckConfig& config, std::string document, const ConfigPlatform& platform) {
+bool ParseInto(CheckConfig& config, std::string document, const ConfigPlatform& platform) {
   config.groups.clear();
   config.items.clear();
   config.components.clear();
-  ParseCheckItems(config, std::move(document), platform);
+  return ParseCheckItems(config, std::move(document), platform);
+}
+
+// The text to parse out of a download: empty when the pinned keys refuse it. An accepted
+// sequence newer than the last is remembered before the parse, so a replay of an older
+// document is refused from now on.
+std::string AcceptedText(const ConfigWorkerServices& services, const std::string& download) {
+  if (download.empty()) {
+    return {};
+  }
+  AcceptedSequence* const sequences = services.acceptedSequence;
+  const std::uint32_t last = sequences != nullptr ? sequences->Last() : 0;
+  const DocumentCheck check = CheckDownloadedDocument(download, services.pinnedKeys, last);
+  switch (check.verdict) {
+    case DocumentVerdict::Unpinned:
+      return download;
+    case DocumentVerdict::Accepted:
+      if (sequences != nullptr && check.sequence > last) {
+        sequences->Remember(check.sequence);
+      }
+      return std::string(check.text);
+    case DocumentVerdict::Unsigned:
+    case DocumentVerdict::BadSignature:
+    case DocumentVerdict::Replayed:
+      break;
+  }
+  return {};
 }
 
 }  // namespace
@@ -56,12 +82,15 @@ void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResult
     const std::unique_ptr<InternetSession> session = services.internet.OpenSession();
     const std::u16string address = DocumentAddress(services);
     if (session != nullptr && !address.empty()) {
-      document = DownloadToMemory(*session, address);
+      document = AcceptedText(services, DownloadToMemory(*session, address));
     }
+    // A downloaded text that is no configuration (a captive portal's page, a cut-off
+    // document) is a failed download like any other: without the fall-back the program
+    // would have nothing to check, and a check on nothing would report the PC as fit.
     if (!document.empty()) {
       results.online.store(1);
-      ParseInto(results.config, std::move(document), services.platform);
-    } else {
+    }
+    if (document.empty() || !ParseInto(results.config, std::move(document), services.platform)) {
       results.online.store(0);
       document = services.resources.LoadResourceBytes(kDefaultDocumentResource, kResourceTypeHtml);
       if (!document.empty()) {

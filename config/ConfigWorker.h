@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "config/CheckConfig.h"
+#include "config/DocumentAcceptance.h"
 #include "config/ConfigPlatform.h"
 #include "platform/BankServers.h"
 #include "platform/InternetSession.h"
@@ -37,6 +39,12 @@ struct ConfigWorkerServices {
   std::u16string applicationName{};
   // Scheme and host of the download server, without a trailing slash.
   std::string_view downloadServer = kDownloadServer;
+  // The bank's document keys this build pins. None: a downloaded document is used as it
+  // comes, signed or not. Some: only a document signed by one of them, not older than the
+  // last accepted, is used; any other counts as a failed download.
+  std::span<const DocumentKey> pinnedKeys{};
+  // Where the last accepted sequence is kept between starts; none: nothing is remembered.
+  AcceptedSequence* acceptedSequence = nullptr;
 };
 
 // Where the worker reports: members of the main window, read by the GUI thread.
@@ -53,9 +61,9 @@ struct ConfigWorkerResults {
 // Fetches the check-item document once and parses it into the configuration: from the
 // override when one is set, else from the download server (the 64-bit document on 64-bit
 // Windows 6 and later, else the 32-bit one), with one attempt and a 30-second connect
-// time-out through a session of its own; when that gives no text, from the embedded
-// default. A downloaded document that is not sound is not replaced by the default: the
-// configuration then stays not ready.
+// time-out through a session of its own; when that gives no text, a document that is not
+// sound or a document the pinned keys refuse, from the embedded default (`online` 0). Only a
+// default that is missing or not sound leaves the configuration not ready.
 //
 // Meant to run on a worker thread of the caller's; callable directly as well.
 void ConfigWorker(const ConfigWorkerServices& services, const ConfigWorkerResults& results);

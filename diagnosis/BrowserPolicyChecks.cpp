@@ -29,12 +29,14 @@ const ConfigEntry kAllSitesCompatible{
 // A policy DWORD of the current user that is on when not 0. Off when its key or value is
 // missing, or the value is of another type. A repair deletes it; the answer is then whether
 // the deletion succeeded. A key or value that exists but cannot be opened or read counts
-// as on: nothing shows that the policy is off.
+// as on: nothing shows that the policy is off. The value is measured with read access, so
+// a policy key the user may read but not change is still measured; write access is asked
+// for only to delete a policy that is on.
 bool PolicyIsOff(const Registry& registry, std::u16string_view path, std::u16string_view name,
                  bool repair) {
   RegistryStatus status = RegistryStatus::Ok;
-  const std::unique_ptr<RegistryKey> key =
-      registry.OpenKey(RegistryRoot::CurrentUser, path, kCheckKeyAccess, kCheckKeyView, &status);
+  const std::unique_ptr<RegistryKey> key = registry.OpenKey(
+      RegistryRoot::CurrentUser, path, RegistryAccess::Read, kCheckKeyView, &status);
   if (key == nullptr) {
     return status == RegistryStatus::NotFound;
   }
@@ -45,7 +47,12 @@ bool PolicyIsOff(const Registry& registry, std::u16string_view path, std::u16str
   if (!policy.ok() || policy.value == 0) {
     return true;
   }
-  return repair && key->DeleteValue(name) == RegistryStatus::Ok;
+  if (!repair) {
+    return false;
+  }
+  const std::unique_ptr<RegistryKey> writable =
+      registry.OpenKey(RegistryRoot::CurrentUser, path, kCheckKeyAccess, kCheckKeyView);
+  return writable != nullptr && writable->DeleteValue(name) == RegistryStatus::Ok;
 }
 
 // The domains in UTF-16; nothing when one does not convert, since an empty pattern would

@@ -46,6 +46,7 @@ class CheckBindings {
   // other parts of the program own (component detection and install, the USB-key probe,
   // the self-update) are left as they are.
   void BindTo(DiagnosisOperations& operations);
+  bool ServiceCheckRunning() const { return serviceThread_.Running(); }
 
  private:
   CheckConfig& config_;

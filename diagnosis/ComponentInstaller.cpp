@@ -57,6 +57,9 @@ void ComponentInstaller::InstallItem(std::size_t index) {
   if (code == kItemStateCurrent || code == kItemStateNotDetected) {
     return;
   }
+  if (oneClickQueued_ && !oneClickQueued_->insert(index).second) {
+    return;  // queued already by this one-click repair
+  }
   for (InstallJob& job : JobsFor(item, static_cast<int>(index))) {
     EnqueueInstall(std::move(job));
   }
@@ -85,8 +88,18 @@ void ComponentInstaller::installandfix() {
   if (services_.state.checking) {
     return;
   }
+  // The repair of disabled controls installs them and may start the worker; the installs
+  // that follow belong to the same click and must neither be refused for that worker nor
+  // queue a control a second time. A worker that ran before the click still refuses them.
+  const bool refused = services_.state.installing.load();
+  oneClickQueued_.emplace();
+  installAll_ = !refused;
   repairs_.fix(kRepairAllFailing);
-  install(0);
+  if (!refused) {
+    InstallAll();
+  }
+  installAll_ = false;
+  oneClickQueued_.reset();
   std::vector<ComponentItem>& items = services_.config.items;
   if (!items.empty() && (items.front().state & kItemDisabledInBrowser) != 0) {
     ComponentItem& first = items.front();

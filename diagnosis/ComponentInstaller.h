@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <set>
 
 #include "diagnosis/ComponentPlatform.h"
 #include "diagnosis/DiagnosisServices.h"
@@ -23,7 +25,8 @@ class ComponentInstaller {
   // from the install-all loop.
   void install(std::int32_t number);
   // The one-click repair: every failing check, then the installs, then the first item's
-  // disabled control. Does nothing during a diagnosis.
+  // disabled control. Every item it installs is queued once, also a disabled control that
+  // its repair already installed. Does nothing during a diagnosis.
   void installandfix();
   // Appends a job; starts the worker when online and none runs.
   void EnqueueInstall(InstallJob job);
@@ -38,8 +41,11 @@ class ComponentInstaller {
   InstallQueue& queue_;
   InstallThread& worker_;
   RepairDispatcher repairs_;
-  // True while `install` with 0 runs, so that its own calls pass the worker check.
+  // True while `install` with 0 or the one-click repair runs, so that its own calls pass
+  // the worker check.
   bool installAll_ = false;
+  // The items queued by the running one-click repair; nothing outside it.
+  std::optional<std::set<std::size_t>> oneClickQueued_;
 };
 
 }  // namespace tessaly

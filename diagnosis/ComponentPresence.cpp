@@ -45,8 +45,21 @@ bool IsClsidRegistered(const ComponentPlatform& platform, std::u16string_view cl
   if (!key) {
     return false;
   }
+  RegistryValue stored;
+  if (key->ReadValue(u"", stored) != RegistryStatus::Ok) {
+    return false;
+  }
   const RegistryRead<std::u16string> server = ReadString(*key, u"", kMaxServerPathBytes);
-  return server.ok() && ExistsOnSide(platform, server.value, bit);
+  if (!server.ok()) {
+    return false;
+  }
+  // COM expands an expandable server path ("%SystemRoot%\...") before it loads the
+  // library; the path tested must be the one the system would load.
+  if (stored.type == RegistryType::ExpandString) {
+    const std::u16string expanded = ExpandEnvironment(platform.environment, server.value);
+    return !expanded.empty() && ExistsOnSide(platform, expanded, bit);
+  }
+  return ExistsOnSide(platform, server.value, bit);
 }
 
 bool IsAddonDisabled(const Registry& registry, std::u16string_view clsid, bool enable) {

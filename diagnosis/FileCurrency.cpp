@@ -53,6 +53,15 @@ VersionWords ParseRequiredVersion(std::string_view version) {
   return {parts[0] << 16 | parts[1], parts[2] << 16 | parts[3]};
 }
 
+bool IsVersionBelow(const VersionWords& version, const VersionWords& required) {
+  // a.b.c.d as a version: the most significant word decides unless it is equal. Each word
+  // holds two parts, the higher one in its high half, so comparing words compares parts.
+  if (version.mostSignificant != required.mostSignificant) {
+    return version.mostSignificant < required.mostSignificant;
+  }
+  return version.leastSignificant < required.leastSignificant;
+}
+
 bool IsFileCurrent(const ComponentPlatform& platform, const ItemFile& file) {
   std::unique_ptr<RedirectionPause> pause;
   if (!file.bit.empty()) {
@@ -67,19 +76,16 @@ bool IsFileCurrent(const ComponentPlatform& platform, const ItemFile& file) {
     if (!platform.versions.QueryFileVersion(path, &fixed)) {
       return false;
     }
-    const VersionWords required = ParseRequiredVersion(file.version);
-    if (fixed.fileVersionMS < required.mostSignificant ||
-        fixed.fileVersionLS < required.leastSignificant) {
+    if (IsVersionBelow({fixed.fileVersionMS, fixed.fileVersionLS},
+                       ParseRequiredVersion(file.version))) {
       return false;
     }
   }
-  if (!file.md5.empty()) {
-    const std::string ansiPath = Utf8ToAnsi(platform.codePages, file.localPath);
-    if (ansiPath.empty() || FileMd5Hex(platform.files, ansiPath) != file.md5) {
-      return false;
-    }
+  if (file.md5.empty() && file.sha256.empty()) {
+    return true;
   }
-  return true;
+  return FileHasDigests(platform.files, Utf8ToAnsi(platform.codePages, file.localPath), file.md5,
+                        file.sha256);
 }
 
 }  // namespace tessaly

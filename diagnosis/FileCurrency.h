@@ -19,9 +19,13 @@ struct VersionWords {
 };
 VersionWords ParseRequiredVersion(std::string_view version);
 
-// Whether the file at its local path is there and current: its version words each at least
-// the required ones (compared on their own, so 2.0.0.0 is below 1.0.5.0 in its low word),
-// and its MD5 equal to the configured digest, where the record names a version or a digest.
+// Whether `version` comes before `required`, the four parts a.b.c.d compared in order
+// (2.0.0.0 is not below 1.0.5.0).
+bool IsVersionBelow(const VersionWords& version, const VersionWords& required);
+
+// Whether the file at its local path is there and current: its version not below the
+// required one, and its MD5 equal to the configured digest, where the record names a
+// version or a digest.
 // With a `bit`, the whole test sees the file system without redirection.
 bool IsFileCurrent(const ComponentPlatform& platform, const ItemFile& file);
 

@@ -22,14 +22,15 @@ struct InstallJob {
   int itemIndex = 0;        // 0-based position in the items
   std::string url{};        // empty: nothing can be downloaded
   std::string localPath{};  // empty: no safe download path exists
-  // The digest the download must have before anything runs it; empty: not checked.
+  // The digests the download must have before anything runs it; empty: not checked.
   std::string md5{};
+  std::string sha256{};
   InstallRun run{};
   bool operator==(const InstallJob&) const = default;
 };
 
 // The jobs of item `itemIndex`: one per installer, in order; an item without installers
-// gets one per file instead, current ones included.
+// gets one per file with an address instead, current ones included.
 std::vector<InstallJob> JobsFor(const ComponentItem& item, int itemIndex);
 
 }  // namespace tessaly

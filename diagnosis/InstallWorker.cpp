@@ -10,6 +10,7 @@
 #include "diagnosis/PageCodes.h"
 #include "platform/FileDigest.h"
 #include "platform/HttpDownload.h"
+#include "platform/portable/Utf8Codec.h"
 #include "resources/StringTable.h"
 
 namespace tessaly {
@@ -61,8 +62,9 @@ class JobRunner {
     return Utf8ToWide(context_.platform.codePages, text);
   }
 
-  // A job without a URL or a safe local path fails before anything is created, so an
-  // installed file of that path is never truncated by a download that cannot happen.
+  // A job without a URL or a safe local path fails before anything is created. The
+  // download never touches the installed file until it is complete and, where the job
+  // names a digest, proven: a failure leaves the customer's working file as it was.
   bool Download(const InstallJob& job) {
     const std::u16string url = Wide(job.url);
     const std::u16string path = Wide(job.localPath);
@@ -70,20 +72,23 @@ class JobRunner {
       return false;
     }
     const InstallPlatform& platform = context_.platform;
-    if (DownloadToFile(*session_, url, platform.fileWriter, path,
-                       &context_.state.downloadPercent) == 0) {
-      return false;
-    }
     // The download runs with the program's administrative rights: it must be the file the
-    // configuration names.
-    if (!job.md5.empty()) {
-      const std::string ansiPath = Utf8ToAnsi(platform.codePages, job.localPath);
-      if (ansiPath.empty() || FileMd5Hex(platform.fileReader, ansiPath) != job.md5) {
-        platform.fileWriter.Delete(path);
-        return false;
+    // configuration names. An installer runs and a registered library is loaded whatever
+    // their names; a placed file needs a signature when its name makes it code. The staged
+    // file is judged by the name it is to take, before it replaces anything.
+    const bool needsSignature = !job.run.installerPath.empty() || CommandOf(job.run).has_value() ||
+                                IsCodeFileName(path);
+    const DownloadCheck namedFile = [&platform, &job, needsSignature](const std::u16string& staged) {
+      if (!job.md5.empty() || !job.sha256.empty()) {
+        const std::string ansiPath = Utf8ToAnsi(platform.codePages, EncodeUtf8(staged));
+        if (ansiPath.empty() || !FileHasDigests(platform.fileReader, ansiPath, job.md5, job.sha256)) {
+          return false;
+        }
       }
-    }
-    return true;
+      return platform.code.Admit(staged, CodeUse::Component, needsSignature);
+    };
+    return DownloadToFile(*session_, url, platform.fileWriter, path,
+                          &context_.state.downloadPercent, namedFile) != 0;
   }
 
   // The command line the job runs once downloaded; nothing when it only places a file.

@@ -2,6 +2,7 @@
 
 #include "diagnosis/DiagnosisState.h"
 #include "diagnosis/InstallQueue.h"
+#include "platform/CodeAdmission.h"
 #include "platform/CodePages.h"
 #include "platform/FileAccess.h"
 #include "platform/InternetSession.h"
@@ -18,6 +19,8 @@ struct InstallPlatform {
   const FileReader& fileReader;  // for the digest of a download
   const CodePages& codePages;
   ProcessLauncher& launcher;
+  // Admits a download before anything runs, registers or keeps it.
+  const CodeGate& code;
 };
 
 // What the worker shares with the GUI thread: the queue, the atomics of the diagnosis state
@@ -31,8 +34,10 @@ struct InstallWorkerContext {
 };
 
 // The worker's thread body: runs the queued jobs one after the other until the queue is
-// empty. For each job: status "downloading", the download into the job's local path (which
-// must match the job's digest, if it has one, or it is deleted), status "installing", the
+// empty. For each job: status "downloading", the download, which replaces the file at the
+// job's local path only when complete, matching the job's digests, if it has any, and, when
+// it is code, carrying the signature of an allowed publisher (an installed file in use stays
+// and the download fails), status "installing", the
 // installer or the registration, a final step through timer 4 when a command started, and
 // status "done". A failed download or a command that cannot start asks whether to go on;
 // "stop" drops the remaining jobs, so the next install starts a worker on its own jobs.

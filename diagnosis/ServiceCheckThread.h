@@ -22,6 +22,8 @@ class ServiceCheckThread {
   // would write the same flags, and waiting here would block the GUI thread for as long as
   // the probe takes) or when no thread can be created.
   bool Start();
+  // Whether a body runs now.
+  bool Running() const { return running_.load(std::memory_order_acquire); }
 
  private:
   std::function<void()> body_;

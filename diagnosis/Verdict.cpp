@@ -9,8 +9,10 @@ namespace {
 constexpr std::uint32_t kUserTypeWithoutKey = 2;
 constexpr std::string_view kDriverType = "driver";
 
+// Without a configuration the checks ran on empty groups and measured nothing: that is
+// never "met".
 bool AllChecksPassed(const CheckConfig& config) {
-  return config.homePageOk && config.registryOk && config.hostsOk && config.networkOk &&
+  return config.configReady.load(std::memory_order_acquire) && config.homePageOk && config.registryOk && config.hostsOk && config.networkOk &&
          config.dnsOk && config.serviceOk.load(std::memory_order_acquire) &&
          config.zoneLevelsOk && config.trustOk && config.rootCertOk;
 }

@@ -11,7 +11,8 @@ namespace tessaly {
 // The notice after a repair run that the user started from the page's completion flow.
 inline constexpr std::u16string_view kCompletionNoticeText = u"   系统设置完成         ";
 
-// The overall verdict: bit 0 when any of the nine result flags is false; bit 1 when a
+// The overall verdict: bit 0 when any of the nine result flags is false or no configuration
+// was read (the checks had nothing to measure); bit 1 when a
 // component item from the second on needs attention. The first item is optional and never
 // counts. A "driver" item does not count for a user without a USB key (`userType` 2), and
 // otherwise only through the low 28 bits of its state; any other item through its whole

@@ -8,7 +8,7 @@ namespace tessaly::fuzz {
 // a crash, so the input lands in an artifact file.
 inline void Require(bool holds, const char* invariant) {
   if (!holds) {
-    std::fprintf(stderr, "XmlReader invariant broken: %s\n", invariant);
+    std::fprintf(stderr, "invariant broken: %s\n", invariant);
     __builtin_trap();
   }
 }

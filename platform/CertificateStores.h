@@ -27,6 +27,8 @@ class Certificate {
   virtual bool HasSameIssuerAndSerial(const Certificate& other) const = 0;
 };
 
+enum class CertificateAddResult { Added, NotAdded, Declined };
+
 // An open certificate store; closed when its owner goes away.
 class CertificateStore {
  public:
@@ -37,8 +39,10 @@ class CertificateStore {
   virtual void ForEachWithSubject(std::string_view text,
                                   const std::function<bool(const Certificate&)>& visit) = 0;
   // Adds the encoded X.509 certificate, replacing an equal one already in the store.
-  // False when the bytes are not a certificate or the store refuses it.
-  virtual bool AddEncodedReplacingExisting(std::string_view der) = 0;
+  // NotAdded when the bytes are not a certificate or the store refuses it; Declined when
+  // the user answered "No" to the system's own confirmation (adding to the current user's
+  // ROOT store asks).
+  virtual CertificateAddResult AddEncodedReplacingExisting(std::string_view der) = 0;
   // Adds a copy of `certificate` unless the store already holds the same certificate
   // issued at the same time or later. False when nothing was added.
   virtual bool AddUnlessNewerPresent(const Certificate& certificate) = 0;

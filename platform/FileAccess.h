@@ -43,8 +43,8 @@ class FileReader {
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& ansiPath) const = 0;
 };
 
-// Download targets: created, written and, when the download fails, deleted. Paths are
-// UTF-16.
+// Download targets: a staging file created, written and, when the download fails,
+// deleted; a complete one then takes the target's place. Paths are UTF-16.
 class FileWriter {
  public:
   virtual ~FileWriter() = default;
@@ -53,6 +53,11 @@ class FileWriter {
   virtual std::unique_ptr<WritableFile> CreateExclusive(const std::u16string& path) const = 0;
   // Deletes a closed file; false when it is missing or cannot be deleted.
   virtual bool Delete(const std::u16string& path) const = 0;
+  // Moves the closed file `staged` onto `path` in one step, replacing an existing file, so
+  // that `path` is either the old file or the new one, never a part of either. False, with
+  // both left as they were, when `path` is in use (a loaded library, a running program) or
+  // cannot be replaced.
+  virtual bool Replace(const std::u16string& staged, const std::u16string& path) const = 0;
 };
 
 }  // namespace tessaly

@@ -16,4 +16,13 @@ inline constexpr std::size_t kDigestReadBlockBytes = 64 * 1024;
 // the configured digest.
 std::string FileMd5Hex(const FileReader& files, const std::string& ansiPath);
 
+// The SHA-256 of the file's bytes as 64 lower-case hexadecimal digits; empty likewise.
+std::string FileSha256Hex(const FileReader& files, const std::string& ansiPath);
+
+// Whether the file has every digest given: `md5` exactly as configured (lower-case), `sha256`
+// in either case; an empty digest is not checked. A file that cannot be named (empty path)
+// has none.
+bool FileHasDigests(const FileReader& files, const std::string& ansiPath, const std::string& md5,
+                    const std::string& sha256);
+
 }  // namespace tessaly

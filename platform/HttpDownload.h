@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,19 +42,31 @@ int DownloadProgressPercent(std::uint64_t written, std::uint64_t length);
 // (or with 0) the whole body is returned.
 std::string DownloadToMemory(InternetSession& session, std::u16string_view url);
 
-// Downloads a 200 answer's body into `path`, created exclusively (an existing file is
-// truncated) before the server is contacted. `progress`, when given, is set to 0 once the
-// request is open and then to DownloadProgressPercent after each block when the length is
-// known; another thread may read it meanwhile.
+// What a caller asks of a complete download before it may replace anything: given the
+// staging file's path (closed, of the announced length), true to accept it.
+using DownloadCheck = std::function<bool(const std::u16string& stagedPath)>;
+
+// The staging file of a download to `path`: in the same folder, so that the complete file
+// takes the target's place in one step.
+std::u16string DownloadStagingPath(const std::u16string& path);
+
+// Downloads a 200 answer's body to `path` without ever leaving a part of it there: the body
+// goes into DownloadStagingPath(path), created exclusively (a stale one is truncated)
+// before the server is contacted; a complete file that `check` (when given) accepts then
+// replaces `path` in one step. `progress`, when given, is set to 0 once the request is open
+// and then to DownloadProgressPercent after each block when the length is known; another
+// thread may read it meanwhile.
 //
-// Answers the Content-Length when the file on disk has exactly that length. Answers 0 and
-// deletes the file when it cannot be created (no request is made), the request cannot be
-// opened, the status is not 200, the body breaks off or differs from the Content-Length, the
-// Content-Length is no number, or a write fails. Without a Content-Length (or with 0) the
-// file is complete and kept, and the answer is still 0.
+// Answers the Content-Length when the staged file had exactly that length and replaced
+// `path`. Answers 0, deletes the staging file and leaves an existing `path` as it was when
+// the staging file cannot be created (no request is made), the request cannot be opened,
+// the status is not 200, no length or no number is announced (nothing tells a complete
+// body from a cut one), the body breaks off or differs from the Content-Length, a write
+// fails, `check` refuses the file, or `path` cannot be replaced (it is in use).
 std::uint64_t DownloadToFile(InternetSession& session, std::u16string_view url,
                              const FileWriter& files, const std::u16string& path,
-                             std::atomic<int>* progress = nullptr);
+                             std::atomic<int>* progress = nullptr,
+                             const DownloadCheck& check = {});
 
 // Opens each URL in order through a session of its own, with only the reload flag, and
 // closes it at once: true when every one opened (the status is not looked at, so an error

@@ -7,7 +7,9 @@ Each file listed must exist and import only what XP SP3 exports (the shared chec
 beside the repository). A DLL must also carry no thread-local data of its own in the
 loader's TLS template: XP gives such data no slot in a library loaded with LoadLibrary,
 which is how the program loads its key adapters. An embedded manifest must follow the
-rules XP's side-by-side loader enforces. Every file counts as one test; the last
+rules XP's side-by-side loader enforces. When a build's shipped-version.txt lies beside LIST
+(the build writes it), each file must carry that one version as the file and product
+version of its version resource. Every file counts as one test; the last
 line is "N passed, N failed". Exit status 0 when the list names at least one file and
 every one passes."""
 import os
@@ -23,6 +25,8 @@ PE32_PLUS = 0x20B
 RESOURCE_DIRECTORY_ENTRY = 2
 TLS_DIRECTORY_ENTRY = 9
 RT_MANIFEST = 24
+RT_VERSION = 16
+VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
 ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
 
 
@@ -83,8 +87,8 @@ def tls_template_size(image):
     return end - start + zero_fill
 
 
-def manifests(image):
-    """The bytes of every RT_MANIFEST resource of the image."""
+def resources_of_type(image, wanted):
+    """The bytes of every resource of type `wanted` in the image."""
     root_rva, size = image.directory(RESOURCE_DIRECTORY_ENTRY)
     if root_rva == 0 or size == 0:
         return []
@@ -111,8 +115,26 @@ def manifests(image):
 
     found = []
     for kind, target in entries(root):
-        if kind == RT_MANIFEST:
+        if kind == wanted:
             found.extend(leaves(target, 1))
+    return found
+
+
+def fixed_versions(image):
+    """(file version, product version) as dotted texts of each version resource."""
+    found = []
+    for block in resources_of_type(image, RT_VERSION):
+        # VS_VERSIONINFO: three words, the key "VS_VERSION_INFO" in UTF-16 with its zero,
+        # padding to four bytes, then VS_FIXEDFILEINFO.
+        start = (6 + len("VS_VERSION_INFO\0") * 2 + 3) & ~3
+        if len(block) < start + 52:
+            raise NotAnImage("version resource too short")
+        signature, _struct, file_ms, file_ls, product_ms, product_ls = struct.unpack_from(
+            "<IIIIII", block, start)
+        if signature != VS_FIXEDFILEINFO_SIGNATURE:
+            raise NotAnImage("version resource without its fixed part")
+        dotted = lambda ms, ls: f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}"
+        found.append((dotted(file_ms, file_ls), dotted(product_ms, product_ls)))
     return found
 
 
@@ -137,8 +159,19 @@ def manifest_problem(text):
     return None
 
 
-def image_problem(path):
-    """Why XP would refuse the image at `path` for reasons other than its imports, or None."""
+def version_problem(image, version):
+    """Why the image does not carry exactly `version`, or None."""
+    versions = fixed_versions(image)
+    if len(versions) != 1:
+        return f"{len(versions)} version resources, not one"
+    if versions[0] != (version, version):
+        return f"file and product version {versions[0]}, not the build's {version}"
+    return None
+
+
+def image_problem(path, version):
+    """Why XP would refuse the image at `path` for reasons other than its imports, or why
+    it does not carry the build's version; None when neither."""
     with open(path, "rb") as f:
         data = f.read()
     try:
@@ -151,13 +184,13 @@ def image_problem(path):
         if path.lower().endswith(".dll") and thread_data > 0:
             return (f"{thread_data} bytes of implicit thread-local data, which XP cannot place "
                     "for a DLL loaded with LoadLibrary")
-        for manifest in manifests(image):
+        for manifest in resources_of_type(image, RT_MANIFEST):
             problem = manifest_problem(manifest)
             if problem:
                 return problem
+        return version_problem(image, version) if version else None
     except NotAnImage as e:
         return f"not a PE image ({e})"
-    return None
 
 
 def import_problems(paths):
@@ -187,6 +220,11 @@ def main(argv):
         return 2
     with open(argv[1], encoding="utf-8") as f:
         files = [line.strip() for line in f if line.strip()]
+    version = None
+    version_file = os.path.join(os.path.dirname(argv[1]), "shipped-version.txt")
+    if os.path.isfile(version_file):
+        with open(version_file, encoding="utf-8") as f:
+            version = f.read().strip()
     results = {}
     if not files:
         results[argv[1]] = ["lists no shipped file"]
@@ -199,7 +237,7 @@ def main(argv):
         findings = {path: ["not checked"] for path in present}
     for path in present:
         results[path] += [line[len(path) + 2:] for line in findings[path]]
-        problem = image_problem(path)
+        problem = image_problem(path, version)
         if problem:
             results[path].append(problem)
     passed = failed = 0
@@ -209,7 +247,7 @@ def main(argv):
         if problems:
             failed += 1
         else:
-            print(f"{path}: loads on Windows XP SP3")
+            print(f"{path}: loads on Windows XP SP3" + (f", version {version}" if version else ""))
             passed += 1
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1

@@ -8,9 +8,9 @@ namespace tessaly {
 namespace {
 
 constexpr std::u16string_view kRunKeyPath = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// The Run value is read into a buffer of this many bytes; a longer value (terminating zero
-// included) is not taken as naming the program.
-constexpr std::size_t kRunValueBytes = 260;
+// The longest Run value read: a quoted path of the longest the system allows, with room for
+// arguments. A longer value is not taken as naming the program.
+constexpr std::size_t kRunValueBytes = 2 * 32768 * sizeof(char16_t);
 
 std::u16string_view AfterLast(std::u16string_view text, char16_t separator) {
   const std::size_t at = text.rfind(separator);

@@ -13,6 +13,8 @@ inline constexpr std::u16string_view kUpdateType = u"UpdateType";        // see 
 inline constexpr std::u16string_view kIsFirst = u"isFirst";              // 1 until the first-run question
 inline constexpr std::u16string_view kLastUpdate = u"LastUpdate";        // seconds since 1970, low 32 bits
 inline constexpr std::u16string_view kLastCheckTime = u"LastCheckTime";  // "%Y-%m-%d %H:%M:%S", local
+// The sequence number of the last signed check-item document accepted; absent before one.
+inline constexpr std::u16string_view kDocumentSequence = u"DocumentSequence";
 
 // What `LastCheckTime` reads as before the first diagnosis or when it cannot be read.
 inline constexpr std::u16string_view kNoLastCheckTime = u"0000-00-00 00:00:00";

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "adapters/keyadapter/KeyAdapter.h"
 #include "usbkey/AdapterPath.h"
@@ -61,6 +62,35 @@ class BufferTexts {
   std::size_t position_ = 0;
 };
 
+// The entries of a list an adapter wrote, at most `most` of them: the NUL-terminated texts
+// one after another as written (empty ones too), or, for a joined list, its first text cut
+// at every "|" with empty entries left out.
+std::vector<std::string> ListEntries(std::span<const char> buffer, AdapterListLayout layout,
+                                     std::size_t most) {
+  std::vector<std::string> entries;
+  BufferTexts texts(buffer);
+  if (layout == AdapterListLayout::NulSeparated) {
+    for (std::optional<std::string> text = texts.Next(); text && entries.size() < most;
+         text = texts.Next()) {
+      entries.push_back(std::move(*text));
+    }
+    return entries;
+  }
+  const std::optional<std::string> joined = texts.Next();
+  if (!joined) {
+    return entries;
+  }
+  std::string_view rest = *joined;
+  while (!rest.empty() && entries.size() < most) {
+    const std::size_t bar = std::min(rest.find('|'), rest.size());
+    if (bar != 0) {
+      entries.emplace_back(rest.substr(0, bar));
+    }
+    rest.remove_prefix(std::min(bar + 1, rest.size()));
+  }
+  return entries;
+}
+
 // What CheckKeyEnv's answer adds to the key status list: 1 (the key's content files are
 // incomplete), 0 (complete), or nothing (the code says nothing about them).
 std::optional<std::int32_t> KeyStatusOf(std::int32_t result, std::int32_t code) {
@@ -95,7 +125,8 @@ std::vector<std::string> DatesOf(DateFn query, const std::vector<std::string>& n
 }  // namespace
 
 AdapterUSBKey::AdapterUSBKey(const ModuleLoader& modules, std::u16string_view programPath,
-                             std::u16string_view adapterFile) {
+                             std::u16string_view adapterFile, AdapterListLayout layout)
+    : m_layout(layout) {
   m_hAdapter = modules.Load(AdapterPathBeside(programPath, adapterFile));
 }
 
@@ -121,14 +152,8 @@ std::int32_t AdapterUSBKey::Detect() {
   if (adapter.getKeySN != nullptr) {
     std::array<char, kSerialListBytes> serials{};
     if (adapter.getKeySN(serials.data()) != 0) {
-      BufferTexts texts(serials);
-      for (std::int32_t i = 0; i < count; ++i) {
-        std::optional<std::string> serial = texts.Next();
-        if (!serial) {
-          break;  // more keys than texts the buffer holds
-        }
-        m_serials.push_back(std::move(*serial));
-      }
+      // Never more serials than keys, nor more than the buffer holds.
+      m_serials = ListEntries(serials, m_layout, static_cast<std::size_t>(count));
     }
   }
 
@@ -150,11 +175,9 @@ std::int32_t AdapterUSBKey::Detect() {
       std::array<char, kCertNameListBytes> buffer{};
       std::vector<std::string> names;
       if (adapter.getCertCN(serial.c_str(), buffer.data()) != 0) {
-        BufferTexts texts(buffer);
-        for (std::optional<std::string> name = texts.Next(); name && !name->empty();
-             name = texts.Next()) {
-          names.push_back(std::move(*name));
-        }
+        names = ListEntries(buffer, m_layout, buffer.size());
+        // A NUL-separated list ends at its first empty name.
+        names.erase(std::find(names.begin(), names.end(), std::string()), names.end());
       }
       m_certNames.push_back(std::move(names));
     }
@@ -175,12 +198,12 @@ std::int32_t AdapterUSBKey::Detect() {
 void AdapterUSBKey::Release() { m_hAdapter.reset(); }
 
 CWoqiUSBKey::CWoqiUSBKey(const ModuleLoader& modules, std::u16string_view programPath)
-    : AdapterUSBKey(modules, programPath, u"..\\Ravelin.dll") {}
+    : AdapterUSBKey(modules, programPath, u"..\\Ravelin.dll", AdapterListLayout::NulSeparated) {}
 
 CWoqiUSBKey1::CWoqiUSBKey1(const ModuleLoader& modules, std::u16string_view programPath)
-    : AdapterUSBKey(modules, programPath, u"..\\Ravelin_.dll") {}
+    : AdapterUSBKey(modules, programPath, u"..\\Ravelin_.dll", AdapterListLayout::NulSeparated) {}
 
 CFeitianUSBKey::CFeitianUSBKey(const ModuleLoader& modules, std::u16string_view programPath)
-    : AdapterUSBKey(modules, programPath, u"..\\Fennick.dll") {}
+    : AdapterUSBKey(modules, programPath, u"..\\Fennick.dll", AdapterListLayout::BarJoined) {}
 
 }  // namespace tessaly

@@ -42,8 +42,16 @@ class CUSBKey {
   std::unique_ptr<LoadedModule> m_hAdapter;  // none when the library could not be loaded
 };
 
-// The one Detect and Release the three probe classes share; they differ only in the
-// adapter file they load.
+// How an adapter lays out a list of texts (serials, certificate names) in a buffer.
+enum class AdapterListLayout {
+  // One NUL-terminated text after the other, ended by an empty one.
+  NulSeparated,
+  // One NUL-terminated text with "|" between the entries (Fennick).
+  BarJoined,
+};
+
+// The one Detect and Release the three probe classes share; they differ in the adapter
+// file they load and in how it lays out its lists.
 class AdapterUSBKey : public CUSBKey {
  public:
   std::int32_t Detect() override;
@@ -53,8 +61,11 @@ class AdapterUSBKey : public CUSBKey {
   // Loads `adapterFile` (relative to the program's own file, "..\\Name.dll") from the
   // program's folder; a library that cannot be loaded leaves the probe without adapter.
   AdapterUSBKey(const ModuleLoader& modules, std::u16string_view programPath,
-                std::u16string_view adapterFile);
+                std::u16string_view adapterFile, AdapterListLayout layout);
   ~AdapterUSBKey() = default;
+
+ private:
+  AdapterListLayout m_layout;
 };
 
 // Watchdata keys (Ravelin).

@@ -24,6 +24,10 @@ Pkcs11Layer::Pkcs11Layer(const ModuleLoader& modules, std::u16string_view librar
 }
 
 Pkcs11Layer::~Pkcs11Layer() {
+  // The library is done with before it is unloaded, as PKCS#11 asks.
+  if (functions_ != nullptr && functions_->C_Finalize != nullptr) {
+    functions_->C_Finalize(nullptr);
+  }
   functions_ = nullptr;
   auxiliary_ = nullptr;
   library_.reset();

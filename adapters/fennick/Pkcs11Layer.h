@@ -14,7 +14,9 @@ namespace tessaly::fennick {
 inline constexpr std::u16string_view kFeitianPkcs11Library = u"QUAYMARKAUDIOPASS3000.dll";
 
 // The one process-wide handle on the PKCS#11 library: loaded once, both function lists
-// obtained and C_Initialize called once; unloaded (without C_Finalize) when the layer goes.
+// obtained and C_Initialize called once; finalised (C_Finalize) and unloaded when the layer
+// goes, which must not happen inside the loader's notifications (Fennick.dll keeps its
+// layer until the process ends for that reason).
 // A library that failed to load is not tried again. Not thread-safe: the exports are called
 // from one thread at a time.
 class Pkcs11Layer {

@@ -1,5 +1,6 @@
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <vector>
@@ -22,15 +23,13 @@ std::string LowerHex(const unsigned char* bytes, unsigned int count) {
   return text;
 }
 
-}  // namespace
-
-std::string FileMd5Hex(const FileReader& files, const std::string& ansiPath) {
+std::string FileDigestHex(const FileReader& files, const std::string& ansiPath, const EVP_MD* kind) {
   const std::unique_ptr<ReadableFile> file = files.OpenForReading(ansiPath);
   if (file == nullptr) {
     return {};
   }
   const DigestContext context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
-  if (context == nullptr || EVP_DigestInit_ex(context.get(), EVP_md5(), nullptr) != 1) {
+  if (context == nullptr || EVP_DigestInit_ex(context.get(), kind, nullptr) != 1) {
     return {};
   }
   std::vector<char> block(kDigestReadBlockBytes);
@@ -52,6 +51,34 @@ std::string FileMd5Hex(const FileReader& files, const std::string& ansiPath) {
     return {};
   }
   return LowerHex(digest.data(), digestLength);
+}
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
+std::string FileMd5Hex(const FileReader& files, const std::string& ansiPath) {
+  return FileDigestHex(files, ansiPath, EVP_md5());
+}
+
+std::string FileSha256Hex(const FileReader& files, const std::string& ansiPath) {
+  return FileDigestHex(files, ansiPath, EVP_sha256());
+}
+
+bool FileHasDigests(const FileReader& files, const std::string& ansiPath, const std::string& md5,
+                    const std::string& sha256) {
+  if (ansiPath.empty()) {
+    return md5.empty() && sha256.empty();
+  }
+  if (!md5.empty() && FileMd5Hex(files, ansiPath) != md5) {
+    return false;
+  }
+  if (sha256.empty()) {
+    return true;
+  }
+  std::string expected = sha256;
+  std::transform(expected.begin(), expected.end(), expected.begin(), LowerAscii);
+  return FileSha256Hex(files, ansiPath) == expected;
 }
 
 }  // namespace tessaly

@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::u16string_view kSecurePrefix = u"https://";
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+constexpr char16_t kStagingSuffix[] = u".download";
 
 char16_t AsciiLower(char16_t c) {
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
@@ -135,18 +136,24 @@ std::string DownloadToMemory(InternetSession& session, std::u16string_view url) 
   return body;
 }
 
+std::u16string DownloadStagingPath(const std::u16string& path) {
+  return path.empty() ? std::u16string() : path + kStagingSuffix;
+}
+
 std::uint64_t DownloadToFile(InternetSession& session, std::u16string_view url,
                              const FileWriter& files, const std::u16string& path,
-                             std::atomic<int>* progress) {
-  std::unique_ptr<WritableFile> file = files.CreateExclusive(path);
+                             std::atomic<int>* progress, const DownloadCheck& check) {
+  const std::u16string staged = DownloadStagingPath(path);
+  std::unique_ptr<WritableFile> file = staged.empty() ? nullptr : files.CreateExclusive(staged);
   if (file == nullptr) {
     return 0;
   }
-  // A failed download leaves nothing behind that could pass for the file. The file is
-  // closed first: it is open without sharing, so it could not be deleted while open.
-  const auto discard = [&file, &files, &path] {
+  // A failed download leaves nothing behind and the file it was meant for untouched. The
+  // staging file is closed first: it is open without sharing, so it could not be deleted
+  // while open.
+  const auto discard = [&file, &files, &staged] {
     file.reset();
-    files.Delete(path);
+    files.Delete(staged);
     return std::uint64_t{0};
   };
 
@@ -162,32 +169,26 @@ std::uint64_t DownloadToFile(InternetSession& session, std::u16string_view url,
     return discard();
   }
   const std::optional<std::uint64_t> length = AnnouncedLength(*request);
-  if (!length) {
+  // Without a length nothing tells a complete file from a cut one, so it replaces nothing.
+  if (!length || *length == 0) {
     return discard();
   }
   std::uint64_t written = 0;
-  const bool complete = StreamBody(*request, *length != 0 ? *length : kNoLimit,
-                                   [&](std::span<const char> block) {
-                                     if (!file->Write(block)) {
-                                       return false;
-                                     }
-                                     written += block.size();
-                                     if (progress != nullptr && *length != 0) {
-                                       progress->store(DownloadProgressPercent(written, *length));
-                                     }
-                                     return true;
-                                   });
+  const bool complete = StreamBody(*request, *length, [&](std::span<const char> block) {
+    if (!file->Write(block)) {
+      return false;
+    }
+    written += block.size();
+    if (progress != nullptr) {
+      progress->store(DownloadProgressPercent(written, *length));
+    }
+    return true;
+  });
   request.reset();
-  if (!complete) {
+  if (!complete || file->Size() != length || !file->Close()) {
     return discard();
   }
-  if (*length == 0) {
-    // Without a length nothing tells a complete file from a cut one, so the answer is the
-    // failure value; the file stays for a caller that knows better.
-    file->Close();
-    return 0;
-  }
-  if (file->Size() != length || !file->Close()) {
+  if ((check && !check(staged)) || !files.Replace(staged, path)) {
     return discard();
   }
   return *length;

@@ -77,16 +77,21 @@ class Win32CertificateStore final : public CertificateStore {
     }
   }
 
-  bool AddEncodedReplacingExisting(std::string_view der) override {
+  CertificateAddResult AddEncodedReplacingExisting(std::string_view der) override {
     if (der.empty() || !FitsDword(der.size())) {
-      return false;
+      return CertificateAddResult::NotAdded;
     }
     PCCERT_CONTEXT added = nullptr;
     const BOOL ok = CertAddEncodedCertificateToStore(store_.get(), X509_ASN_ENCODING, BytesOf(der),
                                                      static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING,
                                                      &added);
+    if (ok == FALSE) {
+      // The system's confirmation for the ROOT store answered "No".
+      return GetLastError() == ERROR_CANCELLED ? CertificateAddResult::Declined
+                                               : CertificateAddResult::NotAdded;
+    }
     const unique_cert_context owner(added);
-    return ok != FALSE;
+    return CertificateAddResult::Added;
   }
 
   bool AddUnlessNewerPresent(const Certificate& certificate) override {

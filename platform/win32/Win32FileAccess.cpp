@@ -106,4 +106,13 @@ bool Win32FileAccess::Delete(const std::u16string& path) const {
   return DeleteFileW(AsWide(path)) != FALSE;
 }
 
+bool Win32FileAccess::Replace(const std::u16string& staged, const std::u16string& path) const {
+  if (staged.empty() || path.empty() || HasEmbeddedZero(staged) || HasEmbeddedZero(path)) {
+    return false;
+  }
+  // Write-through: the new file is on the disk before the old one is gone.
+  return MoveFileExW(AsWide(staged), AsWide(path),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 }  // namespace tessaly::win32

@@ -11,6 +11,7 @@ class Win32FileAccess final : public FileReader, public FileWriter {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& ansiPath) const override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::u16string& path) const override;
   bool Delete(const std::u16string& path) const override;
+  bool Replace(const std::u16string& staged, const std::u16string& path) const override;
 };
 
 }  // namespace tessaly::win32

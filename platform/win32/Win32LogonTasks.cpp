@@ -1,7 +1,6 @@
 #include "platform/win32/Win32LogonTasks.h"
 
 #include <windows.h>
-#include <taskschd.h>
 
 #include "platform/win32/ComValues.h"
 #include "platform/win32/UniqueComPtr.h"
@@ -122,6 +121,23 @@ bool Register(ITaskFolder& folder, ITaskDefinition& definition, std::u16string_v
 
 }  // namespace
 
+unique_com_ptr<ITaskDefinition> MakeLogonTaskDefinition(ITaskService& service,
+                                                        std::u16string_view programPath) {
+  ITaskDefinition* created = nullptr;
+  if (FAILED(service.NewTask(0, &created))) {
+    return nullptr;
+  }
+  unique_com_ptr<ITaskDefinition> definition(created);
+  if (!SetAuthor(*definition)) {
+    return nullptr;
+  }
+  SetStartAndTrigger(*definition);
+  if (!AddProgramAction(*definition, programPath)) {
+    return nullptr;
+  }
+  return definition;
+}
+
 bool Win32LogonTasks::Create(std::u16string_view name, std::u16string_view programPath) {
   unique_com_ptr<ITaskService> service;
   const unique_com_ptr<ITaskFolder> folder = OpenRootFolder(service);
@@ -129,16 +145,8 @@ bool Win32LogonTasks::Create(std::u16string_view name, std::u16string_view progr
     return false;
   }
   DeleteTask(*folder, name);
-  ITaskDefinition* created = nullptr;
-  if (FAILED(service->NewTask(0, &created))) {
-    return false;
-  }
-  const unique_com_ptr<ITaskDefinition> definition(created);
-  if (!SetAuthor(*definition)) {
-    return false;
-  }
-  SetStartAndTrigger(*definition);
-  return AddProgramAction(*definition, programPath) && Register(*folder, *definition, name);
+  const unique_com_ptr<ITaskDefinition> definition = MakeLogonTaskDefinition(*service, programPath);
+  return definition && Register(*folder, *definition, name);
 }
 
 bool Win32LogonTasks::Delete(std::u16string_view name) {

@@ -20,9 +20,12 @@ bool Win32ProcessLauncher::RunCommand(std::u16string_view commandLine, bool wait
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION created{};
-  if (!CreateProcessW(nullptr, AsWide(writable), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &created)) {
-    return false;
+  {
+    const std::lock_guard<std::mutex> starting(starting_);
+    if (refused_ || !CreateProcessW(nullptr, AsWide(writable), nullptr, nullptr, FALSE, 0,
+                                    nullptr, nullptr, &startup, &created)) {
+      return false;
+    }
   }
   const unique_handle process(created.hProcess);
   const unique_handle thread(created.hThread);
@@ -30,6 +33,11 @@ bool Win32ProcessLauncher::RunCommand(std::u16string_view commandLine, bool wait
     WaitForSingleObject(process.get(), INFINITE);
   }
   return true;
+}
+
+void Win32ProcessLauncher::RefuseNewProcesses() {
+  const std::lock_guard<std::mutex> starting(starting_);
+  refused_ = true;
 }
 
 }  // namespace tessaly::win32

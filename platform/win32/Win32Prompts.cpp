@@ -9,6 +9,7 @@
 
 #include <optional>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandles.h"
 #include "platform/win32/WideText.h"
 
@@ -39,12 +40,20 @@ struct QuestionTexts {
 
 // The task dialog's result, or nothing where comctl32 has no task dialogs.
 std::optional<int> ShowTaskDialog(const QuestionTexts& texts, HINSTANCE module) {
-  const unique_hmodule comctl32(LoadLibraryW(L"comctl32.dll"));
-  if (!comctl32) {
+  // The program imports the common controls, so the version its manifest asks for (6.0,
+  // the one with task dialogs) is loaded already and is taken as it is; only a host without
+  // it loads the system folder's own copy.
+  unique_hmodule loaded;
+  HMODULE comctl32 = GetModuleHandleW(L"comctl32.dll");
+  if (comctl32 == nullptr) {
+    loaded = LoadSystemLibrary(L"comctl32.dll");
+    comctl32 = loaded.get();
+  }
+  if (comctl32 == nullptr) {
     return std::nullopt;
   }
   const auto taskDialogIndirect = reinterpret_cast<TaskDialogIndirectFunction>(
-      reinterpret_cast<void*>(GetProcAddress(comctl32.get(), "TaskDialogIndirect")));
+      reinterpret_cast<void*>(GetProcAddress(comctl32, "TaskDialogIndirect")));
   if (taskDialogIndirect == nullptr) {
     return std::nullopt;
   }
@@ -82,8 +91,70 @@ std::u16string LoadProgramString(HINSTANCE module, unsigned id) {
   return std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length));
 }
 
+Win32Prompts::OpenPrompt::OpenPrompt(Win32Prompts& prompts, int stopButton) : prompts_(prompts) {
+  const std::lock_guard<std::mutex> guard(prompts_.openLock_);
+  dismissed_ = prompts_.dismissing_;
+  if (!dismissed_) {
+    prompts_.openPrompts_[GetCurrentThreadId()] = stopButton;
+  }
+}
+
+Win32Prompts::OpenPrompt::~OpenPrompt() {
+  const std::lock_guard<std::mutex> guard(prompts_.openLock_);
+  prompts_.openPrompts_.erase(GetCurrentThreadId());
+}
+
+namespace {
+
+struct StopChoice {
+  int button;
+};
+
+// Presses the stop choice of each dialog (message box or task dialog) of the thread, as a
+// click on that button would. Posted, so it takes effect once the dialog runs its loop,
+// even when it has only just been created.
+BOOL CALLBACK PressStopChoice(HWND window, LPARAM choice) {
+  wchar_t className[8] = {};
+  if (GetClassNameW(window, className, 8) > 0 && lstrcmpW(className, L"#32770") == 0) {
+    const int button = reinterpret_cast<const StopChoice*>(choice)->button;
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void Win32Prompts::DismissAll() {
+  // Repeated briefly: a prompt may be on its way to the screen when the program ends.
+  constexpr int kRounds = 10;
+  constexpr DWORD kRoundMs = 50;
+  {
+    const std::lock_guard<std::mutex> guard(openLock_);
+    dismissing_ = true;
+  }
+  for (int round = 0; round < kRounds; ++round) {
+    std::map<DWORD, int> open;
+    {
+      const std::lock_guard<std::mutex> guard(openLock_);
+      open = openPrompts_;
+    }
+    if (open.empty()) {
+      return;
+    }
+    for (const auto& [thread, button] : open) {
+      StopChoice choice{button};
+      EnumThreadWindows(thread, PressStopChoice, reinterpret_cast<LPARAM>(&choice));
+    }
+    Sleep(kRoundMs);
+  }
+}
+
 YesNoAnswer Win32Prompts::AskYesNo(unsigned contentId, unsigned instructionId, unsigned yesId,
                                    unsigned noId) {
+  const OpenPrompt prompt(*this, IDNO);
+  if (prompt.dismissed()) {
+    return YesNoAnswer::No;
+  }
   const QuestionTexts texts{LoadProgramString(module_, titleId_),
                             LoadProgramString(module_, contentId),
                             LoadProgramString(module_, instructionId),
@@ -100,12 +171,20 @@ int Win32Prompts::ShowInfo(unsigned textId) {
 }
 
 int Win32Prompts::ShowInfoText(std::u16string_view text) {
+  const OpenPrompt prompt(*this, IDOK);
+  if (prompt.dismissed()) {
+    return IDOK;
+  }
   const std::u16string title = LoadProgramString(module_, titleId_);
   const std::u16string body(text);
   return MessageBoxW(mainWindow_.load(), AsWide(body), AsWide(title), MB_OK | MB_ICONINFORMATION);
 }
 
 void Win32Prompts::ShowWarning(std::u16string_view caption, std::u16string_view text) {
+  const OpenPrompt prompt(*this, IDOK);
+  if (prompt.dismissed()) {
+    return;
+  }
   const std::u16string captionText(caption);
   const std::u16string bodyText(text);
   MessageBoxW(nullptr, AsWide(bodyText), AsWide(captionText), MB_OK);

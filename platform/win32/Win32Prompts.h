@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "platform/Prompts.h"
@@ -30,10 +32,33 @@ class Win32Prompts final : public Prompts {
   int ShowInfoText(std::u16string_view text) override;
   void ShowWarning(std::u16string_view caption, std::u16string_view text) override;
 
+  // The program is ending: every prompt open on any thread is answered with its "stop"
+  // choice (a question with its second choice, a notice with its OK), and every later one
+  // answers that at once without showing anything.
+  void DismissAll();
+
  private:
+  // Notes the calling thread as showing a prompt whose stop choice is `stopButton` while
+  // it lives; `dismissed` when the program is ending already and nothing is to be shown.
+  class OpenPrompt {
+   public:
+    OpenPrompt(Win32Prompts& prompts, int stopButton);
+    ~OpenPrompt();
+    OpenPrompt(const OpenPrompt&) = delete;
+    OpenPrompt& operator=(const OpenPrompt&) = delete;
+    bool dismissed() const { return dismissed_; }
+
+   private:
+    Win32Prompts& prompts_;
+    bool dismissed_ = false;
+  };
+
   HINSTANCE module_;
   unsigned titleId_;
   std::atomic<HWND> mainWindow_{nullptr};
+  std::mutex openLock_;
+  bool dismissing_ = false;
+  std::map<DWORD, int> openPrompts_;  // thread id -> the button that stops its prompt
 };
 
 }  // namespace tessaly::win32

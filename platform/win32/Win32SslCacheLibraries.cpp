@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandles.h"
 
 namespace tessaly::win32 {
@@ -23,8 +24,8 @@ Function Lookup(const unique_hmodule& library, const char* name) {
 class Win32SslCacheFunctions final : public SslCacheFunctions {
  public:
   Win32SslCacheFunctions()
-      : schannel_(LoadLibraryW(L"schannel.dll")),
-        wininet_(LoadLibraryW(L"wininet.dll")),
+      : schannel_(LoadSystemLibrary(L"schannel.dll")),
+        wininet_(LoadSystemLibrary(L"wininet.dll")),
         emptyCache_(Lookup<SslEmptyCacheFunction>(schannel_, "SslEmptyCacheW")),
         incrementHeader_(Lookup<IncrementHeaderFunction>(wininet_, "IncrementUrlCacheHeaderData")) {
   }

@@ -75,6 +75,39 @@ bool FillSibling(unique_handle file, std::string_view bytes) {
   return CloseHandle(file.release()) != FALSE;
 }
 
+// Puts the written sibling in the place of `path` in one step. An existing file keeps its
+// own security descriptor and attributes (a protected hosts file must not take on the
+// folder's permissions, nor lose its read-only mark): ReplaceFileW swaps the content in
+// and keeps them. A read-only file refuses to be replaced, so the mark is lifted for the
+// swap and put back afterwards, also when the swap fails.
+bool PutInPlace(const std::u16string& siblingPath, const std::u16string& path) {
+  const DWORD attributes = GetFileAttributesW(AsWide(path));
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return MoveFileExW(AsWide(siblingPath), AsWide(path),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (readOnly && !SetFileAttributesW(AsWide(path), writable)) {
+    return false;
+  }
+  bool replaced = ReplaceFileW(AsWide(path), AsWide(siblingPath), nullptr,
+                               REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) != FALSE;
+  // This failure means the old file is already gone and only the new content is left,
+  // under the sibling's name: it must still reach the path, or the file would be lost.
+  if (!replaced && GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+    replaced = MoveFileExW(AsWide(siblingPath), AsWide(path),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  // Put back what the file was marked with: after a swap the replaced file's attributes
+  // are meant to carry over, and not every system carries the read-only mark.
+  SetFileAttributesW(AsWide(path), attributes);
+  return replaced;
+}
+
 }  // namespace
 
 WholeFileContent Win32WholeFiles::Read(const std::u16string& path, std::size_t maxBytes) const {
@@ -127,9 +160,7 @@ bool Win32WholeFiles::Replace(const std::u16string& path, std::string_view bytes
   if (sibling == nullptr) {
     return false;
   }
-  if (FillSibling(std::move(sibling), bytes) &&
-      MoveFileExW(AsWide(siblingPath), AsWide(path),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (FillSibling(std::move(sibling), bytes) && PutInPlace(siblingPath, path)) {
     return true;
   }
   DeleteFileW(AsWide(siblingPath));

@@ -4,13 +4,70 @@
 #include <wininet.h>
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 #include <utility>
 
-#include "platform/win32/UniqueHandles.h"
 #include "platform/win32/WideText.h"
 
 namespace tessaly::win32 {
+
+// Every handle the layer has open, so that CloseAll can close them from another thread.
+// A handle is closed exactly once: by its owner, or by CloseAll, whichever comes first.
+class OpenInternetHandles {
+ public:
+  // Takes over `handle`; false (and the handle closed) once everything has been closed.
+  bool Adopt(HINTERNET handle) {
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (closed_) {
+      InternetCloseHandle(handle);
+      return false;
+    }
+    open_.insert(handle);
+    return true;
+  }
+  void Close(HINTERNET handle) {
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (open_.erase(handle) != 0) {
+      InternetCloseHandle(handle);
+    }
+  }
+  // Closing a handle cancels a call blocked on it in another thread, which then fails.
+  void CloseAll() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    closed_ = true;
+    for (const HINTERNET handle : open_) {
+      InternetCloseHandle(handle);
+    }
+    open_.clear();
+  }
+  bool Closed() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return closed_;
+  }
+
+ private:
+  std::mutex lock_;
+  bool closed_ = false;
+  std::set<HINTERNET> open_;
+};
+
 namespace {
+
+// One handle of the layer, closed when the owner goes unless CloseAll came first.
+class OwnedInternetHandle {
+ public:
+  OwnedInternetHandle(std::shared_ptr<OpenInternetHandles> registry, HINTERNET handle)
+      : registry_(std::move(registry)), handle_(handle) {}
+  ~OwnedInternetHandle() { registry_->Close(handle_); }
+  OwnedInternetHandle(const OwnedInternetHandle&) = delete;
+  OwnedInternetHandle& operator=(const OwnedInternetHandle&) = delete;
+  HINTERNET get() const { return handle_; }
+
+ private:
+  std::shared_ptr<OpenInternetHandles> registry_;
+  HINTERNET handle_;
+};
 
 constexpr wchar_t kUserAgent[] = L"Mozilla/5.0";
 constexpr DWORD_PTR kRequestContext = 1;
@@ -34,7 +91,8 @@ DWORD WinInetFlags(const HttpOpenFlags& flags) {
 
 class WinInetRequest final : public HttpRequest {
  public:
-  explicit WinInetRequest(unique_hinternet request) : request_(std::move(request)) {}
+  WinInetRequest(std::shared_ptr<OpenInternetHandles> registry, HINTERNET request)
+      : request_(std::move(registry), request) {}
 
   std::uint32_t StatusCode() const override {
     DWORD status = 0;
@@ -85,12 +143,13 @@ class WinInetRequest final : public HttpRequest {
     return narrow;
   }
 
-  unique_hinternet request_;
+  OwnedInternetHandle request_;
 };
 
 class WinInetSession final : public InternetSession {
  public:
-  explicit WinInetSession(unique_hinternet session) : session_(std::move(session)) {}
+  WinInetSession(std::shared_ptr<OpenInternetHandles> registry, HINTERNET session)
+      : registry_(std::move(registry)), session_(registry_, session) {}
 
   void SetConnectTimeout(std::uint32_t milliseconds) override {
     DWORD value = milliseconds;
@@ -105,27 +164,35 @@ class WinInetSession final : public InternetSession {
       return nullptr;
     }
     const std::u16string terminated(url);
-    unique_hinternet request(InternetOpenUrlW(session_.get(), AsWide(terminated), nullptr, 0,
-                                              WinInetFlags(flags), kRequestContext));
-    if (request == nullptr) {
+    const HINTERNET request = InternetOpenUrlW(session_.get(), AsWide(terminated), nullptr, 0,
+                                               WinInetFlags(flags), kRequestContext);
+    if (request == nullptr || !registry_->Adopt(request)) {
       return nullptr;
     }
-    return std::make_unique<WinInetRequest>(std::move(request));
+    return std::make_unique<WinInetRequest>(registry_, request);
   }
 
  private:
-  unique_hinternet session_;
+  std::shared_ptr<OpenInternetHandles> registry_;
+  OwnedInternetHandle session_;
 };
 
 }  // namespace
 
+WinInet::WinInet() : open_(std::make_shared<OpenInternetHandles>()) {}
+
 std::unique_ptr<InternetSession> WinInet::OpenSession() const {
-  unique_hinternet session(
-      InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (session == nullptr) {
+  if (open_->Closed()) {
     return nullptr;
   }
-  return std::make_unique<WinInetSession>(std::move(session));
+  const HINTERNET session =
+      InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  if (session == nullptr || !open_->Adopt(session)) {
+    return nullptr;
+  }
+  return std::make_unique<WinInetSession>(open_, session);
 }
+
+void WinInet::CloseAll() { open_->CloseAll(); }
 
 }  // namespace tessaly::win32

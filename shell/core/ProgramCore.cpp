@@ -4,6 +4,8 @@
 
 #include "certificates/EnrolmentRepair.h"
 #include "config/ConfigWorker.h"
+#include "config/PinnedDocumentKeys.h"
+#include "platform/AllowedPublishers.h"
 #include "platform/WindowsFacts.h"
 #include "shell/ZoneZeroSwitch.h"
 
@@ -36,6 +38,7 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
     : platform_(platform),
       host_(host),
       settings_(OpenSettings(platform.registry, platform.clock, platform.programPath).settings),
+      codeGate_(platform.codeSignatures, platform.fileWriter, AllowedPublishers()),
       checks_(config_, CheckPlatform{platform.registry, platform.codePages, platform.random,
                                      platform.wideEnvironment, platform.wholeFiles,
                                      platform.resolver, platform.internet, platform.connection,
@@ -51,11 +54,11 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
       selfUpdate_({config_, settings_, host.timers, host.prompts,
                    UpdatePlatform{platform.internet, platform.fileWriter, platform.fileOperations,
                                   platform.launcher, platform.clock,
-                                  DetectionOf(platform), platform.programPath}}),
+                                  DetectionOf(platform), platform.programPath, codeGate_}}),
       components_(diagnosis_,
                   DetectionOf(platform),
                   InstallPlatform{platform.internet, platform.fileWriter, platform.fileReader,
-                                  platform.codePages, platform.launcher}) {
+                                  platform.codePages, platform.launcher, codeGate_}) {
   checks_.BindTo(operations_);
   components_.BindTo(operations_);
   usbKeys_.BindTo(operations_);
@@ -63,7 +66,7 @@ ProgramCore::ProgramCore(const ProgramPlatform& platform, const ProgramHost& hos
   shellOperations_.checkAndFixCertEnroll = [this] {
     CheckAndFixCertEnroll({platform_.systemFacts, platform_.wideEnvironment, platform_.paths,
                            platform_.registry, platform_.internet, platform_.fileWriter,
-                           platform_.launcher, host_.prompts, platform_.programPath});
+                           platform_.launcher, host_.prompts, codeGate_, platform_.programPath});
   };
 }
 
@@ -81,9 +84,13 @@ void ProgramCore::StartConfigWorker() {
     configWorker_ = std::thread([this] {
       const ConfigPlatform platform{platform_.codePages, platform_.fileSystem,
                                     platform_.environment, platform_.systemFacts};
-      const ConfigWorkerServices services{platform_.internet, platform_.registry,
-                                          platform_.resources, platform,
-                                          platform_.applicationName};
+      const ConfigWorkerServices services{.internet = platform_.internet,
+                                          .registry = platform_.registry,
+                                          .resources = platform_.resources,
+                                          .platform = platform,
+                                          .applicationName = platform_.applicationName,
+                                          .pinnedKeys = PinnedDocumentKeys(),
+                                          .acceptedSequence = &documentSequence_};
       ConfigWorker(services, {config_, state_.online, state_.configWorkerRunning});
     });
   } catch (const std::system_error&) {
@@ -105,6 +112,11 @@ void ProgramCore::OnTimer(int id) {
     return;
   }
   sequence_.OnTimer(id);
+}
+
+bool ProgramCore::WorkersRunning() const {
+  return state_.configWorkerRunning.load(std::memory_order_acquire) ||
+         checks_.ServiceCheckRunning() || components_.InstallsPending() || selfUpdate_.Running();
 }
 
 bool ProgramCore::StartsFirstDiagnosis() const {

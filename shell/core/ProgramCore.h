@@ -14,7 +14,9 @@
 #include "diagnosis/PageSink.h"
 #include "platform/CertificateStores.h"
 #include "platform/Clock.h"
+#include "platform/CodeAdmission.h"
 #include "platform/CodePages.h"
+#include "platform/CodeSignatures.h"
 #include "platform/ConnectionState.h"
 #include "platform/Environment.h"
 #include "platform/FileAccess.h"
@@ -44,6 +46,7 @@
 #include "shell/ExternalMethodTable.h"
 #include "shell/ProgramWindow.h"
 #include "shell/Settings.h"
+#include "shell/SettingsDocumentSequence.h"
 #include "shell/core/SettingsPageMethods.h"
 #include "shell/ShellOperations.h"
 #include "shell/update/SelfUpdate.h"
@@ -83,6 +86,8 @@ struct ProgramPlatform {
   const ModuleLoader& modules;
   // Swaps the program file for a newer one (the self-update).
   const FileOperations& fileOperations;
+  // Checks the signatures of downloaded code before anything runs or places it.
+  const CodeSignatures& codeSignatures;
   // The program file's full path, and its name without extension, which names the key of
   // the administrator's document override.
   std::u16string programPath;
@@ -154,6 +159,10 @@ class ProgramCore final : public ExternalMethodTarget {
   // Whether installs are queued or running: a host that waits for the end of a repair
   // waits for this to turn false.
   bool InstallsPending() const { return components_.InstallsPending(); }
+  // Whether a worker still runs: the configuration fetch, the service check, an install or
+  // the self-update. A host that ends the program waits for this to turn false, and must
+  // not destroy the core while it is true (the workers use it).
+  bool WorkersRunning() const;
   Settings& settings() { return settings_; }
 
  private:
@@ -168,6 +177,9 @@ class ProgramCore final : public ExternalMethodTarget {
   DiagnosisOperations operations_;
   ShellOperations shellOperations_;
   Settings settings_;
+  SettingsDocumentSequence documentSequence_{settings_};
+  // The gate every downloaded piece of code passes, with this build's publishers.
+  CodeGate codeGate_;
   CheckBindings checks_;
   DiagnosisServices diagnosis_;
   DiagnosisSequence sequence_;

@@ -18,6 +18,7 @@ bool PassesUpdateRecord(const ComponentPlatform& platform, const AppInfo& record
   file.url = record.remote;
   file.version = record.version;
   file.md5 = record.md5;
+  file.sha256 = record.sha256;
   return IsFileCurrent(platform, file);
 }
 
@@ -69,7 +70,11 @@ std::u16string SwapTarget(std::u16string_view programPath, const AppInfo& record
 }
 
 std::u16string RestartCommand(std::u16string_view programPath) {
-  return u"\"" + std::u16string(programPath) + u"\" /update";
+  // Appended, not literal + string: GCC 12 at -O3 takes that front insertion for an
+  // overlapping copy (a false -Wrestrict).
+  std::u16string command = u"\"";
+  command.append(programPath).append(u"\" /update");
+  return command;
 }
 
 }  // namespace tessaly

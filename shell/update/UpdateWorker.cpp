@@ -16,11 +16,16 @@ namespace {
 constexpr int kBoxOk = 1;  // the information box's OK button
 constexpr std::uint32_t kCloseDelayMs = 0;
 
+// The program and its installer both run, so both must pass the gate whatever their names.
 bool Download(InternetSession& session, const UpdateWorkerContext& context,
               std::string_view addressUtf8, const std::u16string& path) {
   const CodePages& codePages = context.platform.detection.codePages;
-  return !path.empty() && DownloadToFile(session, Utf8ToWide(codePages, addressUtf8),
-                                         context.platform.fileWriter, path) != 0;
+  const DownloadCheck signedProgram = [&context](const std::u16string& staged) {
+    return context.platform.code.Admit(staged, CodeUse::ProgramUpdate, true);
+  };
+  return !path.empty() &&
+         DownloadToFile(session, Utf8ToWide(codePages, addressUtf8), context.platform.fileWriter,
+                        path, nullptr, signedProgram) != 0;
 }
 
 // The installer is saved beside the downloads and started without arguments, quoted so that
@@ -78,14 +83,15 @@ void UpdateWorker(const UpdateWorkerContext& context) {
   }
   context.timers.Arm(kTimerUpdateAccepted, kStepDelayMs);
   const std::unique_ptr<InternetSession> session = platform.internet.OpenSession();
-  if (!session) {
-    return;
-  }
-  const bool started = context.config.appInfo.installer.empty()
-                           ? SwapAndRestart(*session, context)
-                           : RunInstaller(*session, context);
+  const bool started = session && (context.config.appInfo.installer.empty()
+                                       ? SwapAndRestart(*session, context)
+                                       : RunInstaller(*session, context));
+  // An update that came to nothing must not leave the page at "updating" with no check
+  // running: the diagnosis goes on as after a declined update, silently.
   if (started) {
     context.timers.Arm(kTimerCloseForUpdate, kCloseDelayMs);
+  } else {
+    context.timers.Arm(kTimerFirstStep, kStepDelayMs);
   }
 }
 

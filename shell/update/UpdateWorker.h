@@ -5,6 +5,7 @@
 #include "config/CheckConfig.h"
 #include "diagnosis/ComponentPlatform.h"
 #include "platform/Clock.h"
+#include "platform/CodeAdmission.h"
 #include "platform/FileAccess.h"
 #include "platform/FileOperations.h"
 #include "platform/InternetSession.h"
@@ -31,6 +32,8 @@ struct UpdatePlatform {
   ComponentPlatform detection;
   // The running program's full path.
   std::u16string programPath;
+  // Admits the downloaded program or installer before it is swapped in or run.
+  const CodeGate& code;
 };
 
 // What the worker shares with the GUI thread: the configuration (complete before the worker
@@ -48,8 +51,12 @@ struct UpdateWorkerContext {
 // for a mandatory update, informs), hands back on a refusal (timer 8) or shows "updating"
 // (timer 5) and either runs the record's installer or downloads the new program, swaps it
 // in and starts it with "/update". The program closes (timer kTimerCloseForUpdate) only
-// once the installer or the new program has started.
+// once the installer or the new program has started; an update that fails on the way
+// (no session, a failed download, a refused file, a swap or start that did not happen)
+// hands back to the diagnosis as a refusal does (timer 8), with no message.
 //
+// A downloaded program or installer without the signature of an allowed publisher is
+// deleted before anything runs or swaps it, and the update fails like a failed download.
 // A downloaded program that fails the record's own test (a truncated, corrupt or wrong
 // file) is deleted and nothing is swapped or restarted: it would break the program, or
 // fail the same test at every start and be fetched again each time. A swap that Windows

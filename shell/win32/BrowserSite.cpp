@@ -6,6 +6,23 @@ namespace tessaly::win32 {
 
 BrowserSite::BrowserSite(BrowserSiteOwner& owner) : owner_(&owner) {}
 
+namespace {
+
+// The object's COM identity; null when it has none to give.
+IUnknown* IdentityOf(IUnknown* object) {
+  IUnknown* identity = nullptr;
+  if (object == nullptr ||
+      FAILED(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)))) {
+    return nullptr;
+  }
+  identity->Release();
+  return identity;
+}
+
+}  // namespace
+
+void BrowserSite::SetBrowser(IUnknown* browser) { browserIdentity_ = IdentityOf(browser); }
+
 HRESULT STDMETHODCALLTYPE BrowserSite::QueryInterface(REFIID iid, void** object) {
   if (object == nullptr) {
     return E_POINTER;
@@ -162,13 +179,9 @@ HRESULT STDMETHODCALLTYPE BrowserSite::Invoke(DISPID id, REFIID, LCID, WORD,
   if (source.vt != VT_DISPATCH || source.pdispVal == nullptr) {
     return S_OK;
   }
-  IUnknown* completed = nullptr;
-  if (FAILED(source.pdispVal->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&completed)))) {
-    return S_OK;
-  }
-  const bool topLevel = completed == browser_;
-  completed->Release();
-  if (topLevel) {
+  // Frames report their own completion; only the browser's own identity is the page.
+  const IUnknown* completed = IdentityOf(source.pdispVal);
+  if (completed != nullptr && completed == browserIdentity_) {
     owner_->OnDocumentComplete();
   }
   return S_OK;

@@ -120,14 +120,18 @@ class BrowserSite final : public IOleClientSite,
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* parameters,
                                    VARIANT*, EXCEPINFO*, UINT*) override;
 
-  // The browser whose top-level DocumentComplete counts (frames report their own).
-  void SetBrowser(IUnknown* browser) { browser_ = browser; }
+  // The browser whose top-level DocumentComplete counts (frames report their own); any of
+  // its interfaces, or null to forget it.
+  void SetBrowser(IUnknown* browser);
 
  private:
   ~BrowserSite() = default;
 
   BrowserSiteOwner* owner_;
-  IUnknown* browser_ = nullptr;  // not owned: the window owns the control
+  // The browser's identity: its IUnknown, the only pointer COM keeps equal across
+  // interfaces (IWebBrowser2 and the IDispatch of its events usually differ from it). Only
+  // compared, never called, so it holds no reference: the window owns the control.
+  IUnknown* browserIdentity_ = nullptr;
   std::atomic<ULONG> references_{1};
 };
 #pragma GCC diagnostic pop

@@ -6,6 +6,7 @@
 
 #include "platform/win32/UniqueHandles.h"
 #include "platform/win32/Win32ProgramPath.h"
+#include "shell/win32/MainWindowMark.h"
 #include "shell/win32/TessalyDlg.h"
 
 namespace tessaly::win32 {
@@ -57,11 +58,26 @@ bool DeleteWhenReleased(const std::u16string& path, std::uint32_t limitMs, std::
   }
 }
 
+bool TakeOverFromEndingInstance(HANDLE mutex, std::uint32_t limitMs) {
+  if (mutex == nullptr) {
+    return false;
+  }
+  // The instance holds the mutex until its window has closed and lets go of it, at the
+  // latest, when its thread ends: abandoned is as good as released here.
+  const DWORD waited = WaitForSingleObject(mutex, limitMs);
+  return waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+}
+
 bool SignalRunningInstance() {
-  const HWND running = FindWindowW(L"#32770", kMainWindowTitle);
+  const HWND running = FindMainWindow();
   if (running == nullptr) {
     return false;
   }
+  // This process was just started by the user and may take the foreground; the running
+  // one, in the background, may not, unless it is given the right to.
+  DWORD runningProcess = 0;
+  GetWindowThreadProcessId(running, &runningProcess);
+  AllowSetForegroundWindow(runningProcess);
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(running, kTrayMessage, 0, kTrayLeftButtonDown, SMTO_ABORTIFHUNG,
                       kSignalTimeoutMs, &ignored);
@@ -87,11 +103,13 @@ int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& argume
   INITCOMMONCONTROLSEX controls{sizeof(controls), kAllWin95Classes};
   InitCommonControlsEx(&controls);
   RegisterForRestart();
-  if (arguments.size() >= 2 && arguments[1] == u"/update") {
+  const bool afterUpdate = arguments.size() >= 2 && arguments[1] == u"/update";
+  if (afterUpdate) {
     DeleteWhenReleased(ModuleFilePath() + u".old", kOldCopyWaitMs, kOldCopyRetryMs);
   }
   const unique_handle mutex(CreateMutexW(nullptr, TRUE, kInstanceMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+  if (GetLastError() == ERROR_ALREADY_EXISTS &&
+      !(afterUpdate && TakeOverFromEndingInstance(mutex.get(), kOldInstanceWaitMs))) {
     SignalRunningInstance();
     return 0;
   }
@@ -101,6 +119,15 @@ int CTessalyApp::Run(HINSTANCE module, const std::vector<std::u16string>& argume
   {
     CTessalyDlg dialog(module, arguments, ApplicationName(), outsidePage);
     status = dialog.DoModal();
+    if (!dialog.StopWorkers(kWorkerEndLimitMs)) {
+      // Closing does not wait for a worker that cannot be stopped: the process ends now,
+      // with the worker, instead of holding the instance mutex invisibly. Nothing is left
+      // half-written: its downloads were cancelled and discarded, and no process is
+      // started any more. The dialog is not destroyed, since the worker uses it. Ended
+      // without the libraries' detach notifications: a worker stopped inside WinINet may
+      // hold a lock that WinINet's own clean-up would wait for (ExitProcess could hang).
+      TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    }
   }
   if (ole) {
     OleUninitialize();

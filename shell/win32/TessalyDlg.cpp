@@ -11,6 +11,7 @@
 #include "shell/WindowInput.h"
 #include "shell/ZoneZeroSwitch.h"
 #include "shell/win32/ExternalDispatch.h"
+#include "shell/win32/MainWindowMark.h"
 #include "shell/win32/TopLevelWindow.h"
 
 namespace tessaly::win32 {
@@ -79,6 +80,22 @@ int CTessalyDlg::RunUntilClosed() {
 
 int CTessalyDlg::DoModal() { return Create() ? RunUntilClosed() : -1; }
 
+bool CTessalyDlg::StopWorkers(DWORD limitMs) {
+  constexpr DWORD kPollMs = 50;
+  services_.StopForExit();
+  prompts_.DismissAll();
+  if (!core_) {
+    return true;
+  }
+  for (DWORD waited = 0; core_->WorkersRunning(); waited += kPollMs) {
+    if (waited >= limitMs) {
+      return false;
+    }
+    Sleep(kPollMs);
+  }
+  return true;
+}
+
 INT_PTR CALLBACK CTessalyDlg::DialogProc(HWND window, UINT message, WPARAM wParam,
                                          LPARAM lParam) {
   if (message == WM_INITDIALOG) {
@@ -120,6 +137,7 @@ void CTessalyDlg::OnInitDialog() {
     HideAtStart();
   }
   SetWindowTextW(window_, kMainWindowTitle);
+  MarkAsMainWindow(window_);
   core_->StartConfigWorker();
 }
 
@@ -318,7 +336,12 @@ IDispatch* CTessalyDlg::ExternalObject() {
 void CTessalyDlg::OnDocumentComplete() { core_->OnPageLoaded(); }
 
 INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT closeRequest = RegisterWindowMessageW(kCloseRequestMessage);
   if (timers_ && timers_->HandleMessage(message, wParam, lParam)) {
+    return TRUE;
+  }
+  if (closeRequest != 0 && message == closeRequest) {
+    Close();
     return TRUE;
   }
   switch (message) {
@@ -347,6 +370,8 @@ INT_PTR CTessalyDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window_);
       return TRUE;
     case WM_DESTROY:
+      UnmarkMainWindow(window_);
+      prompts_.SetMainWindow(nullptr);  // a worker's prompt no longer has this owner
       RemoveTrayIcon();
       if (outsidePage_ != nullptr) {
         outsidePage_->Stop();
@@ -370,12 +395,17 @@ void CTessalyDlg::Minimise() { ShowWindow(window_, SW_MINIMIZE); }
 
 void CTessalyDlg::Restore() {
   if (startedHidden_) {
-    SetWindowPlacement(window_, &savedPlacement_);
+    // The taskbar decides on a button when the window becomes visible: the style is
+    // swapped while it is still hidden (the saved placement is applied hidden too), and
+    // only then is it shown.
+    WINDOWPLACEMENT placement = savedPlacement_;
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(window_, &placement);
     CentreOnWorkArea(window_);
     const LONG_PTR style = GetWindowLongPtrW(window_, GWL_EXSTYLE);
     SetWindowLongPtrW(window_, GWL_EXSTYLE, (style & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW);
-    SetForegroundWindow(window_);
     ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
     startedHidden_ = false;
     return;
   }

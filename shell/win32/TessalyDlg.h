@@ -49,6 +49,11 @@ class CTessalyDlg final : private ProgramWindow, private BrowserSiteOwner {
   int RunUntilClosed();
   // Creates the window and runs it; the program's whole visible life.
   int DoModal();
+  // Once the window is gone: stops the workers' downloads, refuses new processes, answers
+  // open prompts with their stop choice, and waits up to `limitMs` for the workers to end.
+  // False when one still runs (it waits for an installer, say); this object must then not
+  // be destroyed, since the worker uses it: the process ends instead.
+  bool StopWorkers(DWORD limitMs);
 
   HWND window() const { return window_; }
   bool startedHidden() const { return startedHidden_; }

@@ -17,7 +17,13 @@ ProgramPlatform Win32ProgramServices::Platform() {
                          logonTasks_, links_,
                          components_.paths, components_.redirection, components_.versions,
                          components_.files, components_.files, components_.usb,
-                         components_.launcher, modules_, fileOperations_, ModuleFilePath(), applicationName_};
+                         components_.launcher, modules_, fileOperations_, components_.signatures,
+                         ModuleFilePath(), applicationName_};
+}
+
+void Win32ProgramServices::StopForExit() {
+  components_.launcher.RefuseNewProcesses();
+  internet_.CloseAll();
 }
 
 }  // namespace tessaly::win32

@@ -38,6 +38,9 @@ class Win32ProgramServices {
 
   ProgramPlatform Platform();
   const Win32Registry& registry() const { return registry_; }
+  // The program is ending: no process is started any more (no installer, no restart) and
+  // every download is cancelled, so the workers end soon.
+  void StopForExit();
 
  private:
   Win32Registry registry_;

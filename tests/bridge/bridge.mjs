@@ -9,7 +9,7 @@ import { join } from "node:path";
 import { setTimeout as sleep } from "node:timers/promises";
 import { mockSource, openContext } from "../page/harness.mjs";
 
-const wine = process.env.WINE || "/usr/lib/wine/wine64";
+const wine = process.env.WINE || "/usr/lib/wine/wine";
 const program = process.env.TESSALY_BRIDGE;
 const signalProgram = process.env.TESSALY_BRIDGE_SIGNAL;
 const prefix = process.env.WINEPREFIX;
@@ -95,9 +95,9 @@ export function regSet(key, name, type, data) {
 // which Chromium lacks (the mock's `external` object is replaced by the bridge's own
 // before the page runs); `enrolment` is their configuration (tests/page/mock-external.js).
 // `delivered()` lists the page function calls the program made, in order, as the bridge's
-// script ran them.
+// script ran them. `enrolment.userAgent`, when given, is the browser's user-agent string.
 export async function openPage(browser, bridge, enrolment = { enroll: "certenroll" }) {
-  const session = await openContext(browser);
+  const session = await openContext(browser, enrolment.userAgent ? { userAgent: enrolment.userAgent } : {});
   const { page } = session;
   await page.addInitScript({ content: `(${mockSource})(${JSON.stringify(enrolment)});` });
   await page.goto(bridge.url, { waitUntil: "load" });

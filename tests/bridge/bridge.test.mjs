@@ -307,7 +307,7 @@ describe("the real page against the real program", () => {
     await reopen();
     assert.deepEqual(windowState(), { visible: 0, toolwindow: 1, appwindow: 0 });
     const start = await mark();
-    const second = spawnSync(process.env.WINE || "/usr/lib/wine/wine64", [process.env.TESSALY_BRIDGE],
+    const second = spawnSync(process.env.WINE || "/usr/lib/wine/wine", [process.env.TESSALY_BRIDGE],
       { encoding: "utf8", timeout: 60000 });
     assert.equal(second.status, 0);
     assert.equal(second.stdout.trim(), "", "the second start serves nothing");

@@ -16,7 +16,7 @@ import { setTimeout as sleep } from "node:timers/promises";
 import { launchBrowser, startCertServer } from "../page/harness.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
-const wine = process.env.WINE || "/usr/lib/wine/wine64";
+const wine = process.env.WINE || "/usr/lib/wine/wine";
 if (!process.env.TESSALY_BRIDGE || !process.env.TESSALY_BRIDGE_SIGNAL || !process.env.WINEPREFIX) {
   throw new Error("run me through tests/bridge/run-bridge-tests.sh");
 }
@@ -24,7 +24,8 @@ const builtTests = dirname(process.env.TESSALY_BRIDGE_SIGNAL);
 const reader = join(builtTests, "components/TessalyTestWindowReader.exe");
 const windowsPath = (path) => "Z:" + path.replaceAll("/", "\\");
 
-// The program as installed for a Feitian key user: the bridge with the adapter beside it.
+// The program as installed for a Feitian key user: the bridge with the adapter beside it
+// and a key with two certificates on the stand-in.
 const work = mkdtempSync(join(process.env.WINEPREFIX, "cert-download-"));
 const folder = join(work, "program");
 mkdirSync(folder);
@@ -65,7 +66,8 @@ let s;
 before(async () => {
   const certificates = join(work, "certificates");
   spawnSync("bash", [join(here, "../fennick/make-test-certificates.sh"), certificates], { stdio: "ignore" });
-  writeFileSync(tokens, `token FT00000000000001 0 6\ncertificate ${windowsPath(join(certificates, "zhaolei.der"))}\n`);
+  writeFileSync(tokens, `token FT00000000000001 0 6\ncertificate ${windowsPath(join(certificates, "zhaolei.der"))}\n` +
+    `certificate ${windowsPath(join(certificates, "hanmeimei.der"))}\n`);
   regSet("HKCU\\Software\\Brimvane\\TessalyBridge\\Quaymark", "ConfigUrl", "REG_SZ",
     `${process.env.TESSALY_TEST_SERVER}/console/feitian.xml`);
   regSet(settingsKey, "UserType", "REG_DWORD", 5);
@@ -123,6 +125,30 @@ describe("certificate download through the real program", () => {
   test("the page loads with the enrolment control and no message", async () => {
     await open({ enroll: "certenroll" });
     assert.deepEqual(s.errors, []);
+  });
+
+  test("the key panel shows both certificates of the key, each with its dates", async () => {
+    const text = (id) => s.page.evaluate((selector) => document.querySelector(selector).textContent, `#key804_${id}`);
+    assert.equal(await text(2), "FT00000000000001");
+    assert.equal(await text(6), "2张");
+    const validity = [`${await text(8)} ${await text(9)}`, `${await text(11)} ${await text(12)}`].sort();
+    // Han Meimei 2015-06-01 to 2017-06-01, Zhao Lei 2020-01-01 to 2099-12-31.
+    assert.match(validity[0], /^2015-\d+-\d+ 2017-\d+-\d+$/);
+    assert.match(validity[1], /^20(19|20)-\d+-\d+ 2099-12-\d+$/);
+  });
+
+  test("Xenroll registered on Windows 10: the request goes through Xenroll and ends in 恭喜", async () => {
+    await open({ enroll: "xenroll", userAgent: "Mozilla/5.0 (Windows NT 10.0; Win64; x64; Trident/7.0; rv:11.0) like Gecko" });
+    await hurry();
+    cert.answers["doPerSubmitDown.do"] = FIRST_OK;
+    cert.answers["pbStartRaRequest.do"] = SECOND_OK;
+    const box = await download({ caption: "恭喜" });
+    assert.equal(box.found, true);
+    assert.match(box.texts, /证书下载完成！/);
+    assert.deepEqual(posts(), ["doPerSubmitDown.do", "pbStartRaRequest.do"]);
+    assert.deepEqual(await s.page.evaluate(() => window.__mock.enroll.filter((e) => e.call).map((e) => e.call)),
+      ["createPKCS10", "acceptPKCS7"]);
+    await open({ enroll: "certenroll" });
   });
 
   test("personal download: the real progress window, one window retitled, then 恭喜", async () => {

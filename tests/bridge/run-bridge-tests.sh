@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real page against the real program: TessalyBridge.exe under 64-bit Wine in a fresh
-# prefix, on a virtual display (Xvfb) for its window and tray icon, with the local test
+# The real page against the real program: TessalyBridge.exe under Wine in a fresh prefix
+# (tests/wine-prefix.sh), on a virtual display (Xvfb) for its window and tray icon, with the local test
 # server's console document as the administrator's configuration and a hosts redirection
 # and a wrong registry value planted for "一键设置"; its page driven in Debian's Chromium
 # by playwright-core (bridge.test.mjs). Screenshots go to $TESSALY_SCREENSHOTS (default: a
@@ -23,20 +23,20 @@ if [ -z "${TESSALY_BRIDGE_ON_DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" env TESSALY_BRIDGE_ON_DISPLAY=1 bash "$0" "$@"
 fi
 
-wine=/usr/lib/wine/wine64
+# shellcheck source=tests/wine-prefix.sh
+source "$root/tests/wine-prefix.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tessaly-bridge.XXXXXX")
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+export WINEPREFIX
+trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w 2>/dev/null
+init_wine_prefix
 "$wine" reg add 'HKCU\Software\Brimvane\TessalyBridge\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$TESSALY_TEST_SERVER/console/item.xml" /f >/dev/null 2>&1
 "$wine" reg add 'HKCU\Software\Quaymark Console Test' /v Level /t REG_DWORD /d 1 /f >/dev/null 2>&1
 printf '# planted by the test\r\n10.9.8.7 ebank.quaymark.example\r\n' \
   >"$WINEPREFIX/drive_c/windows/system32/drivers/etc/hosts"
-/usr/lib/wine/wineserver -w 2>/dev/null
+"$wineserver" -w 2>/dev/null
 
 export WINE=$wine TESSALY_BRIDGE=$bridge TESSALY_BRIDGE_SIGNAL=$window_signal TESSALY_JQUERY=$jquery
 export TESSALY_SCREENSHOTS=${TESSALY_SCREENSHOTS:-${TMPDIR:-/tmp}/tessaly-bridge-screenshots}

@@ -9,6 +9,7 @@
 
 #include "platform/RegistryValues.h"
 #include "resources/StringTable.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
@@ -60,6 +61,8 @@ struct RepairCase {
   std::set<std::u16string> written;
   bool failureMessage;
   std::vector<std::u16string> commands;
+  // Downloads that carry no signature.
+  std::set<std::u16string> unsignedFiles{};
 };
 
 const RepairCase kCases[] = {
@@ -101,6 +104,12 @@ const RepairCase kCases[] = {
      Registration::XenrollInprocOnly, std::nullopt, {}, false, {}, {}, false, {kXenrollCommand}},
     {"BeforeVistaWithEverythingPresentDoesNothing", 5, {kXenroll}, Registration::NamesXenroll,
      std::nullopt, {}, false, {}, {}, false, {}},
+    {"AnUnsignedControlIsDeletedAndNothingIsRegistered", 6, {}, Registration::None,
+     YesNoAnswer::Yes, {kLibraryUrl, kServerUrl}, true, {kLibraryUrl}, {}, true, {}, {kLibrary}},
+    {"AnUnsignedSecondControlKeepsTheSignedFirst", 6, {}, Registration::None, YesNoAnswer::Yes,
+     {kLibraryUrl, kServerUrl}, true, {kLibraryUrl, kServerUrl}, {kLibrary}, true, {}, {kServer}},
+    {"BeforeVistaAnUnsignedXenrollIsDeleted", 5, {}, Registration::None, std::nullopt,
+     {kXenrollUrl}, false, {kXenrollUrl}, {}, true, {}, {kXenroll}},
     {"AnUnreadableVersionDoesNothing", std::nullopt, {}, Registration::None, YesNoAnswer::Yes,
      {kLibraryUrl, kServerUrl, kXenrollUrl}, false, {}, {}, false, {}},
 };
@@ -113,6 +122,9 @@ class EnrolmentRepairTest : public testing::TestWithParam<RepairCase> {
       system_.versionFacts.major = *c.major;
     }
     environment_.variables.variables["SystemRoot"] = "C:\\Windows";
+    for (const std::u16string& path : c.unsignedFiles) {
+      code_.signatures.byPath[path] = {SignatureStatus::NoSignature, {}};
+    }
     for (const std::u16string& path : c.present) {
       view_.entries[path] = {};
     }
@@ -159,7 +171,7 @@ class EnrolmentRepairTest : public testing::TestWithParam<RepairCase> {
   EnrolmentRepairServices Services() {
     return {system_,  environment_, view_,    registry_,
             internet_, store_,      launcher_, prompts_,
-            u"C:\\Program Files\\Quaymark\\Tessaly.exe", "http://dl.test"};
+            code_.gate, u"C:\\Program Files\\Quaymark\\Tessaly.exe", "http://dl.test"};
   }
 
   FakeSystemFacts system_;
@@ -170,6 +182,7 @@ class EnrolmentRepairTest : public testing::TestWithParam<RepairCase> {
   FakeFileStore store_;
   FakeProcessLauncher launcher_;
   FakeScriptedPrompts prompts_;
+  PermissiveCodeGate code_{store_};
 };
 
 TEST_P(EnrolmentRepairTest, DoesWhatThePcNeeds) {

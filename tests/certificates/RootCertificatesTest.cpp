@@ -201,6 +201,24 @@ TEST_F(RootCertificatesTest, ARootThatCannotBeAddedStopsTheInstall) {
   EXPECT_TRUE(stores.EncodingsIn("CA").empty());
 }
 
+TEST_F(RootCertificatesTest, ADeclinedConfirmationIsNotAskedAgainAndStopsTheInstall) {
+  stores.decliningAdds.insert("ROOT");
+  EXPECT_EQ(Install(), kCertificateDeclined);
+  // One question only: no second attempt through the text path, nothing added after it.
+  EXPECT_EQ(stores.adds, (std::vector<FakeAddAttempt>{
+                             {"ROOT", kRoot.der, FakeAddKind::EncodedReplacingExisting, false}}));
+  EXPECT_TRUE(stores.EncodingsIn("CA").empty());
+  EXPECT_LT(Check(), 0);
+
+  // Declined at an intermediate authority: the rows after it are not tried either.
+  stores.adds.clear();
+  stores.decliningAdds = {"CA"};
+  stores.Place("ROOT", kRoot.der);
+  EXPECT_EQ(Install(), kCertificateDeclined);
+  EXPECT_EQ(stores.adds, (std::vector<FakeAddAttempt>{
+                             {"CA", kPolicy.der, FakeAddKind::EncodedReplacingExisting, false}}));
+}
+
 TEST_F(RootCertificatesTest, AnEmptyPlaceIsFilledCompletely) {
   EXPECT_EQ(Check(), kCertificateFail);
   EXPECT_EQ(Install(), kCertificateOk);

@@ -151,9 +151,9 @@ TEST_F(CheckItemsParserTest, ReadsAnItemsAttributesAndEachKindOfChildInDocumentO
   ASSERT_TRUE(Parse(R"(<checkitems base="http://d.example/ocx/">
     <item selectedid="3" name="Driver" type="driver" tips="3.3.9" image="d.png"
           class="CWoqiUSBKey" extra="x">
-      <installer command="%1 /S" md5="00112233445566778899aabbccddeeff">setup.exe</installer>
+      <installer command="%1 /S" md5="00112233445566778899aabbccddeeff" sha256="5e">setup.exe</installer>
       <file local="%SystemRoot%\system32\a.dll" install="regserver" remote="a.dll"
-            version="1.0.0.1" md5="0123456789abcdef0123456789abcdef" bit="64">a.dll</file>
+            version="1.0.0.1" md5="0123456789abcdef0123456789abcdef" sha256="a1" bit="64">a.dll</file>
       <detect type="clsid" bit="64" version="9">{CLSID-1}</detect>
       <unknown>ignored</unknown>
       <detect type="usbkey">0x1234,5</detect>
@@ -178,6 +178,7 @@ TEST_F(CheckItemsParserTest, ReadsAnItemsAttributesAndEachKindOfChildInDocumentO
                                                .url = "http://d.example/ocx/a.dll",
                                                .version = "1.0.0.1",
                                                .md5 = "0123456789abcdef0123456789abcdef",
+                                               .sha256 = "a1",
                                                .install = "regserver",
                                                .bit = "64"},
                                       ItemFile{.name = "b.dll",
@@ -187,7 +188,8 @@ TEST_F(CheckItemsParserTest, ReadsAnItemsAttributesAndEachKindOfChildInDocumentO
               ElementsAre(ItemInstaller{.url = "http://d.example/ocx/setup.exe",
                                         .command = "%1 /S",
                                         .localPath = fakes.DownloadFolder() + "setup.exe",
-                                        .md5 = "00112233445566778899aabbccddeeff"},
+                                        .md5 = "00112233445566778899aabbccddeeff",
+                                        .sha256 = "5e"},
                           ItemInstaller{.url = "https://mirror.example/other.exe",
                                         .localPath = fakes.DownloadFolder() + "other.exe"}));
 }
@@ -204,9 +206,9 @@ TEST_F(CheckItemsParserTest, AFileWithoutALocalPathGetsTheDownloadPathOfItsUrl) 
   ASSERT_EQ(config.items[0].files.size(), 2u);
   EXPECT_EQ(config.items[0].files[0].url, "http://d.example/ocx/sub/dir/tool.dll");
   EXPECT_EQ(config.items[0].files[0].localPath, fakes.DownloadFolder() + "tool.dll");
-  // Without a remote the URL is the base itself, which names the download folder.
-  EXPECT_EQ(config.items[0].files[1].url, "http://d.example/ocx/");
-  EXPECT_EQ(config.items[0].files[1].localPath, fakes.DownloadFolder());
+  // Without a remote there is nothing to download: no URL, and so no path to download to.
+  EXPECT_EQ(config.items[0].files[1].url, "");
+  EXPECT_EQ(config.items[0].files[1].localPath, "");
 }
 
 // An expansion that does not fit the path buffer counts as no local path.

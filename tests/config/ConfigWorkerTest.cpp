@@ -8,6 +8,7 @@
 #include "platform/RegistryValues.h"
 #include "tests/config/FakeConfigPlatform.h"
 #include "tests/fakes/FakeInternet.h"
+#include "tests/fakes/TestDocumentKey.h"
 #include "tests/fakes/FakeModuleResources.h"
 #include "tests/fakes/FakeRegistry.h"
 
@@ -160,14 +161,14 @@ TEST_F(ConfigWorkerTest, LookingUpTheOverrideCreatesItsKey) {
       << "nothing is written";
 }
 
-TEST_F(ConfigWorkerTest, ADownloadedDocumentThatIsNotSoundIsNotReplaced) {
+TEST_F(ConfigWorkerTest, ADownloadedDocumentThatIsNotSoundIsReplacedByTheDefault) {
   config.items.push_back(ComponentItem{.name = "left over"});
   internet.responses[kServer64] = FakeResponse::Ok("<html><body>Welcome to our hotel Wi-Fi</body>");
   Run();
-  EXPECT_FALSE(config.configReady.load());
-  EXPECT_EQ(online.load(), 1);
-  EXPECT_TRUE(config.items.empty()) << "emptied before the parse";
-  EXPECT_EQ(resources.loads, 0);
+  EXPECT_TRUE(config.configReady.load());
+  EXPECT_EQ(Source(), "embedded") << "nothing of the left-over or the unsound document stays";
+  EXPECT_EQ(online.load(), 0);
+  EXPECT_EQ(resources.loads, 1);
 }
 
 TEST_F(ConfigWorkerTest, EveryKindOfFailedDownloadFallsBackToTheDefault) {
@@ -182,6 +183,8 @@ TEST_F(ConfigWorkerTest, EveryKindOfFailedDownloadFallsBackToTheDefault) {
       {"a server error", FakeResponse::WithStatus(500, document)},
       {"a connection that breaks", broken},
       {"an empty 200 answer", FakeResponse::Ok("")},
+      {"a 200 answer that is no configuration", FakeResponse::Ok("<checkitems><item name=\"cut")},
+      {"a sound document of another root", FakeResponse::Ok("<config><item name=\"x\"/></config>")},
   };
   for (const auto& [what, response] : cases) {
     internet.responses[kServer64] = response;
@@ -226,6 +229,60 @@ TEST_F(ConfigWorkerTest, TheNewDocumentReplacesGroupsItemsAndComponents) {
   ASSERT_EQ(config.groups[0].entries.size(), 1u);
   EXPECT_EQ(config.groups[0].entries[0].text, "www.quaymark.example");
   EXPECT_TRUE(config.components.empty());
+}
+
+// The sequence a program keeps between starts.
+class KeptSequence final : public AcceptedSequence {
+ public:
+  std::uint32_t Last() const override { return last; }
+  void Remember(std::uint32_t sequence) override { last = sequence; }
+  std::uint32_t last = 0;
+};
+
+// One program pinned to the bank's key, started again and again while the server (or an
+// attacker in its place) serves one document after the other.
+TEST_F(ConfigWorkerTest, WithAPinnedKeyOnlyASignedDocumentNoOlderThanTheLastIsUsed) {
+  const TestDocumentKey bank;
+  const TestDocumentKey attacker;
+  const DocumentKey pinned[] = {bank.Raw()};
+  KeptSequence kept;
+  services.pinnedKeys = pinned;
+  services.acceptedSequence = &kept;
+  const struct {
+    const char* what;
+    std::string served;
+    const char* source;
+    int online;
+    std::uint32_t kept;
+  } starts[] = {
+      {"signed, sequence 200", bank.Sign(DocumentNamed("bank 200"), 200), "bank 200", 1, 200},
+      {"unsigned", DocumentNamed("attacker"), "embedded", 0, 200},
+      {"one byte changed", bank.Sign(DocumentNamed("bank 200"), 200).replace(20, 1, "X"), "embedded", 0, 200},
+      {"signed by another key", attacker.Sign(DocumentNamed("attacker"), 300), "embedded", 0, 200},
+      {"validly signed, older", bank.Sign(DocumentNamed("bank 150"), 150), "embedded", 0, 200},
+      {"the same again", bank.Sign(DocumentNamed("bank 200"), 200), "bank 200", 1, 200},
+      {"a newer one", bank.Sign(DocumentNamed("bank 201"), 201), "bank 201", 1, 201},
+      {"the one before it, now replayed", bank.Sign(DocumentNamed("bank 200"), 200), "embedded", 0, 201},
+      {"signed but not sound", bank.Sign("<checkitems><item", 202), "", 1, 202},
+  };
+  for (const auto& start : starts) {
+    internet.responses[kServer64] = FakeResponse::Ok(start.served);
+    CheckConfig freshConfig;
+    ConfigWorker(services, {freshConfig, online, running});
+    const std::string source = freshConfig.items.size() == 1 ? freshConfig.items[0].name : "";
+    EXPECT_EQ(source, start.source) << start.what;
+    EXPECT_EQ(online.load(), start.online) << start.what;
+    EXPECT_EQ(kept.last, start.kept) << start.what;
+  }
+}
+
+TEST_F(ConfigWorkerTest, WithoutAPinnedKeyASignedDocumentReadsLikeAnyOther) {
+  const TestDocumentKey bank;
+  internet.responses[kServer64] = FakeResponse::Ok(bank.Sign(DocumentNamed("signed"), 7));
+  Run();
+  EXPECT_EQ(Source(), "signed") << "the signature comment is only a comment to the reader";
+  EXPECT_TRUE(config.configReady.load());
+  EXPECT_EQ(online.load(), 1);
 }
 
 }  // namespace

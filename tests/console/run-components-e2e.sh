@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# End-to-end test of the component installs under 64-bit Wine: in a fresh prefix, with the
-# administrator's ConfigUrl pointing at the test server's component document, the console's
-# --fix downloads the test installer and runs it with its quoted path, downloads the test COM
-# library and registers it with regsvr32, refuses to run an installer whose digest does not
-# match, and reports the items installed. The page transcript is compared whole (after the
-# worker's timing is settled, see normalize-transcript.py); the install statuses are checked
-# apart.
+# End-to-end test of the component installs under Wine (tests/wine-prefix.sh): in a fresh
+# prefix, with the administrator's ConfigUrl pointing at the test server's component
+# document, the console's --fix downloads the test installer and runs it with its quoted
+# path, downloads the test COM library and registers it with regsvr32, refuses to run an
+# installer whose digest does not match, and reports the items installed. The page
+# transcript is compared whole (after the worker's timing is settled, see
+# normalize-transcript.py); the install statuses are checked apart.
 #   usage: TESSALY_TEST_FILES=DIR tests/server/with-test-server.sh \
 #            tests/console/run-components-e2e.sh CONSOLE_EXE
 # DIR holds TessalyTestInstaller.exe and TessalyTestCom.dll. Ends with "N passed, N failed".

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# End-to-end test of the console front end under 64-bit Wine: in a fresh prefix, with the
-# administrator's ConfigUrl pointing at the local test server's console document and a hosts
-# redirection planted, it runs a whole diagnosis and then one with --fix (the repairs and
-# installs of "一键设置"; this document has no component items), and
-# compares each run's page transcript, whole, with the expected one.
+# End-to-end test of the console front end under Wine (tests/wine-prefix.sh): in a fresh
+# prefix, with the administrator's ConfigUrl pointing at the local test server's console
+# document and a hosts redirection planted, it runs a whole diagnosis and then one with
+# --fix (the repairs and installs of "一键设置"; this document has no component items), and
+# compares each run's page transcript, whole, with the expected one. Then, without the
+# override and with the test server as the prefix's proxy, the program fetches the bank's
+# document of its Windows: the 64-bit one on 64-bit Windows, the 32-bit one under
+# WINEARCH=win32; the OS text names the same bitness.
 # Given Fennick.dll and the stand-in of Feitian's PKCS#11 library, it then runs a diagnosis
 # for a user of Feitian keys, with both beside the program and one key on the stand-in; given
 # Ravelin.dll as well, one for a user of Watchdata keys with one key on its stand-in.
@@ -58,6 +61,38 @@ else
   fail "the service check reached the test server ${hits:-0} times, expected at least 2"
 fi
 
+bits=64 other=32
+[ "${WINEARCH:-}" = win32 ] && bits=32 other=64
+os_text=$(python3 -c '
+import json, sys
+calls = (json.loads(line) for line in open(sys.argv[1], encoding="utf-8") if line.strip())
+print(next((c["args"][2] for c in calls if c["fn"] == "setState" and c["args"][:2] == [1, 1]), ""))
+' "$work/diagnosis.jsonl")
+if [[ "$os_text" == *" ${bits}位" ]]; then
+  pass "the OS text names $bits-bit Windows: $os_text"
+else
+  fail "the OS text \"$os_text\" does not end in \" ${bits}位\""
+fi
+
+# The test server answers the bank's paths when asked as a proxy; local addresses bypass it.
+internet='HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings'
+"$wineserver" -w 2>/dev/null
+"$wine" reg delete 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /f >/dev/null 2>&1
+"$wine" reg add "$internet" /v ProxyServer /t REG_SZ /d "${TESSALY_TEST_SERVER#http://}" /f >/dev/null 2>&1
+"$wine" reg add "$internet" /v ProxyOverride /t REG_SZ /d '<local>' /f >/dev/null 2>&1
+"$wine" reg add "$internet" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null 2>&1
+"$wine" "$console" --timeout 120 >"$work/bank.txt" 2>&1
+status=$?
+# Each of the server's two documents has one component whose version text names its bitness.
+if [ "$status" -eq 0 ] && grep -qF "版本 \"9.9.9.$bits\"" "$work/bank.txt" &&
+   ! grep -qF "9.9.9.$other" "$work/bank.txt"; then
+  pass "the bank's $bits-bit document was fetched"
+else
+  cat "$work/bank.txt"
+  fail "the bank's $bits-bit document was not the one fetched (exit status $status)"
+fi
+"$wine" reg add "$internet" /v ProxyEnable /t REG_DWORD /d 0 /f >/dev/null 2>&1
+
 # Runs a diagnosis for a user of one key kind: the console beside its adapter, a document
 # with that kind's driver item, and the key panel's rows looked for in the report.
 #   run_key_user LABEL USER-TYPE ROW...
@@ -65,7 +100,7 @@ run_key_user() {
   local label=$1 user_type=$2
   shift 2
   # The last run's Wine server must be gone first: one that is ending could lose the writes.
-  /usr/lib/wine/wineserver -w 2>/dev/null
+  "$wineserver" -w 2>/dev/null
   "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
     /d "$TESSALY_TEST_SERVER/console/$label.xml" /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Brimvane\Orvendel\Quaymark' /v UserType /t REG_DWORD \
@@ -80,6 +115,26 @@ run_key_user() {
     fi
   done
 }
+
+# A served document that is no configuration: the check started by hand runs on the embedded
+# default (its component rows show) and its verdict is not "met".
+"$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+  /d "$TESSALY_TEST_SERVER/not-config" /f >/dev/null 2>&1
+/usr/lib/wine/wineserver -w 2>/dev/null
+"$wine" "$console" --json "$work/not-config.jsonl" --timeout 120 >"$work/not-config.txt" 2>&1
+if python3 - "$work/not-config.jsonl" <<'CHECK'; then
+import json, sys
+calls = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8") if line.strip()]
+states = [c["args"] for c in calls if c["fn"] == "setState"]
+verdicts = [a[2] for a in states if a[:2] == [0, 3]]
+default_rows = {a[1] for a in states if a[0] == 2}
+sys.exit(0 if verdicts and 0 not in verdicts and len(default_rows) == 4 else 1)
+CHECK
+  pass "not-config: the default document was checked and the verdict is not met"
+else
+  cat "$work/not-config.txt"
+  fail "not-config: the check did not run on the default document, or said met"
+fi
 
 windows_path() { echo "Z:$(echo "$1" | tr / '\\')"; }
 

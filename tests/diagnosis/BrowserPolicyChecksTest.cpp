@@ -253,6 +253,19 @@ TEST_P(PolicyTest, APolicyThatCannotBeReadOrDeletedFails) {
   EXPECT_FALSE(Run(false)) << "a key that exists but refuses to open proves nothing";
 }
 
+TEST_P(PolicyTest, AKeyTheUserMayOnlyReadIsMeasuredAndRepairedOnlyWhereItCanBe) {
+  registry.denyWriteOpen.insert(std::u16string(GetParam().lowerKey));
+  Store(DwordValue(0));
+  EXPECT_TRUE(Run(false)) << "measured with read access: the policy is off";
+  Store(DwordValue(1));
+  EXPECT_FALSE(Run(false));
+  EXPECT_FALSE(Run(true)) << "write access refused: the repair fails";
+  EXPECT_EQ(*Stored(), DwordValue(1));
+  registry.denyWriteOpen.clear();
+  EXPECT_TRUE(Run(true)) << "write access asked for only to repair";
+  EXPECT_EQ(Stored(), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     BrowserPolicies, PolicyTest,
     testing::Values(

@@ -98,6 +98,21 @@ const std::vector<DetectionCase>& DetectionCases() {
       {"ClsidNativeSide",
        [](Pc& pc) { pc.RegisterServer(RegistryView::Native64); pc.File(kServerPath, {.nativeOnly = true}); },
        WithRules({Rule("clsid", kClsid, "64")}), 0},
+      {"ClsidExpandableServerPath",
+       [](Pc& pc) {
+         RegistryValue value = StringValue(u"%SystemRoot%\\system32\\QmSecEdit.ocx");
+         value.type = RegistryType::ExpandString;
+         pc.registry.SetValue(RegistryRoot::ClassesRoot, kServerKey, u"", value);
+         pc.File(kServerPath);
+       },
+       WithRules({Rule("clsid", kClsid)}), 0},
+      {"ClsidExpandableServerPathFileGone",
+       [](Pc& pc) {
+         RegistryValue value = StringValue(u"%SystemRoot%\\system32\\QmSecEdit.ocx");
+         value.type = RegistryType::ExpandString;
+         pc.registry.SetValue(RegistryRoot::ClassesRoot, kServerKey, u"", value);
+       },
+       WithRules({Rule("clsid", kClsid)}), 4},
       {"ClsidNativeSideNotSeenRedirected",
        [](Pc& pc) { pc.RegisterServer(); pc.File(kServerPath, {.nativeOnly = true}); },
        WithRules({Rule("clsid", kClsid)}), 4},
@@ -144,9 +159,21 @@ const std::vector<DetectionCase>& DetectionCases() {
        WithRules({Rule("clsid", kClsid), Rule("usbkey", "0x096E0999")}), 4},
       {"ServiceAndUnknownTestNothing", Nothing,
        WithRules({Rule("service", "QmService"), Rule("whatever", "x")}), 0},
-      // Files: versions word by word, then the digest.
-      {"FileVersionLowWordBelow",
+      // Files: the version as a version (a.b.c.d in order), then the digest.
+      {"FileVersionNewerWithLowerLowWord",
        [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0x20000, .versionLS = 0}); },
+       WithFile({.localPath = "C:\\Windows\\system32\\QmSecEdit.ocx", .version = "1.0.5.0"}), 0},
+      {"FileVersionNewerInTheSecondPart",
+       [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0x10001, .versionLS = 0}); },
+       WithFile({.localPath = "C:\\Windows\\system32\\QmSecEdit.ocx", .version = "1.0.5.0"}), 0},
+      {"FileVersionEqual",
+       [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0x10000, .versionLS = 0x50000}); },
+       WithFile({.localPath = "C:\\Windows\\system32\\QmSecEdit.ocx", .version = "1.0.5.0"}), 0},
+      {"FileVersionOlderInTheLastPart",
+       [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0x10000, .versionLS = 0x4FFFF}); },
+       WithFile({.localPath = "C:\\Windows\\system32\\QmSecEdit.ocx", .version = "1.0.5.0"}), 1},
+      {"FileVersionOlderInTheFirstPartWithHigherLowWord",
+       [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0xFFFF, .versionLS = 0xFFFFFFFF}); },
        WithFile({.localPath = "C:\\Windows\\system32\\QmSecEdit.ocx", .version = "1.0.5.0"}), 1},
       {"FileVersionOutdatedInstallable",
        [](Pc& pc) { pc.File(kServerPath, {.versionMS = 0x10000, .versionLS = 0x40000}); },

@@ -11,6 +11,7 @@
 #include "platform/RegistryValues.h"
 #include "tests/diagnosis/DiagnosisHarness.h"
 #include "tests/fakes/FakeCodePages.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
@@ -91,9 +92,8 @@ TEST_F(ComponentInstallerTest, QueuesTheJobsOfOneItemUnlessItIsCurrent) {
   }
   EXPECT_EQ(jobs, (std::vector<InstallJob>{
                       {.itemIndex = 4, .url = "http://dl/a.ocx", .localPath = "C:\\a.ocx",
-                       .md5 = "00", .run = {.installType = "regserver", .installedFilePath = "C:\\a.ocx"}},
-                      {.itemIndex = 4, .localPath = "C:\\b.dll",
-                       .run = {.installedFilePath = "C:\\b.dll"}}}));
+                       .md5 = "00", .run = {.installType = "regserver", .installedFilePath = "C:\\a.ocx"}}}))
+      << "a file without an address is only checked: no job";
   h.timers.Cancel(4);
   installer.install(6);
   installer.install(-1);
@@ -174,6 +174,34 @@ TEST_F(ComponentInstallerTest, InstallAndFixRepairsThenInstallsThenEnablesTheFir
   EXPECT_FALSE(h.fakeRegistry.KeyExists(RegistryRoot::CurrentUser, kAddonKey));
 }
 
+// Disabled controls are installed by the repair that re-enables them; the install-all that
+// follows must still come to every other missing item, and queue none twice, whether the
+// repair's own install started the worker (online) or left the jobs waiting (offline).
+TEST_F(ComponentInstallerTest, InstallAndFixQueuesEveryMissingComponentOfTheKeyTypeOnce) {
+  h.operations.install = [this](std::int32_t number) { installer.install(number); };
+  h.MakeConfigReady();
+  h.SetUserType(3);
+  for (const bool online : {true, false}) {
+    SCOPED_TRACE(online ? "online" : "offline");
+    h.SetAllFlags(true);
+    h.config.networkOk = online;
+    h.state.installing.store(false);
+    h.config.items = {Item("ActiveX", 0), Item("ActiveX", 5 | kItemDisabledInBrowser),
+                      Item("driver", 5 | kItemDisabledInBrowser, "CWoqiUSBKey"),
+                      Item("ActiveX", 5), Item("driver", 5, "CFeitianUSBKey"),
+                      Item("UActiveX", 4, "CWoqiUSBKey")};
+    const std::size_t startsBefore = Starts();
+    installer.installandfix();
+    EXPECT_EQ(TakeQueuedItems(), (std::vector<int>{2, 3, 4, 6}));
+    EXPECT_EQ(Starts() - startsBefore, online ? 1u : 0u);
+  }
+  // A worker that ran before the click still refuses the installs, as `install` does.
+  h.config.items = {Item("ActiveX", 0), Item("ActiveX", 5)};
+  h.state.installing.store(true);
+  installer.installandfix();
+  EXPECT_TRUE(queue.Empty());
+}
+
 // The binder with the real worker thread over fakes: an install reaches the worker, the
 // download lands, the installer runs with its quoted path, and the final step is armed.
 TEST(ComponentBindingsTest, BindsDetectionReportAndInstallsToTheRealWorker) {
@@ -185,6 +213,7 @@ TEST(ComponentBindingsTest, BindsDetectionReportAndInstallsToTheRealWorker) {
   FakeUsbDriver usb;
   FakeInternet internet;
   FakeProcessLauncher launcher;
+  PermissiveCodeGate code{store};
   internet.responses[u"http://dl/setup.exe"] = FakeResponse::Ok("MZ");
   h.config.networkOk = true;
   h.config.items = {Item("ActiveX", 5),
@@ -195,7 +224,7 @@ TEST(ComponentBindingsTest, BindsDetectionReportAndInstallsToTheRealWorker) {
                                                   .localPath = "C:\\t\\setup.exe"}}}};
   ComponentBindings bindings({h.config, h.state, h.operations, h.timers, h.page, h.settings, h.prompts},
                              {h.fakeRegistry, codePages, environment, view, view, view, store, usb},
-                             {internet, store, store, codePages, launcher});
+                             {internet, store, store, codePages, launcher, code.gate});
   bindings.BindTo(h.operations);
 
   h.operations.detectItems(h.config.items);

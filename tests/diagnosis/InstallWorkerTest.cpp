@@ -8,6 +8,7 @@
 #include "diagnosis/InstallWorker.h"
 #include "platform/portable/Utf8Codec.h"
 #include "tests/fakes/FakeCodePages.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeInternet.h"
 
@@ -60,6 +61,8 @@ class Transcript final : public TimerService, public ProcessLauncher, public Pro
 
 constexpr char kBody[] = "MZ installer bytes";
 constexpr char kBodyOwnMd5[] = "ccc142129e7f48a1b8aa1e873f89b29f";
+// kBody's SHA-256 written in upper case, as an administrator may copy it.
+constexpr char kBodySha256Upper[] = "02EBF67F170DE6B2C33C3B5904AF8E187531A8D02FF3CA935ED0FE0B1A26AEA0";
 constexpr char kBodyMd5[] = "1b4a8a55d33ae1d8b4f8f4e4e1d23e57";  // not the body's: a mismatch
 
 class InstallWorkerTest : public testing::Test {
@@ -88,7 +91,7 @@ class InstallWorkerTest : public testing::Test {
       queue.Append(std::move(job), true);
     }
     InstallWorker({queue, state, transcript, transcript,
-                   {internet, files, files, codePages, transcript}});
+                   {internet, files, files, codePages, transcript, code.gate}});
     EXPECT_FALSE(state.installing.load());
   }
 
@@ -98,6 +101,7 @@ class InstallWorkerTest : public testing::Test {
   FakeInternet internet;
   FakeFileStore files;
   FakeCodePages codePages;
+  PermissiveCodeGate code{files};
 };
 
 using Lines = std::vector<std::string>;
@@ -143,23 +147,31 @@ TEST_F(InstallWorkerTest, RunsEveryJobInTurnAndAsksAboutFailures) {
   EXPECT_EQ(internet.log().liveSessions, 0);
 }
 
-TEST_F(InstallWorkerTest, ADigestMismatchDeletesTheDownloadAndStopEndsTheWorker) {
+TEST_F(InstallWorkerTest, AFailedDownloadKeepsTheInstalledFileAndStopEndsTheWorker) {
   Serve("setup.exe");
   Serve("ctl.ocx");
+  Serve("busy.ocx");
   Serve("next.exe");
-  transcript.answers = {YesNoAnswer::Yes, YesNoAnswer::No};
+  files.Put(u"C:\\Windows\\system32\\ctl.ocx", "the working control");
+  files.Put(u"C:\\Windows\\system32\\busy.ocx", "a control the browser has loaded");
+  files.inUse.insert(u"C:\\Windows\\system32\\busy.ocx");
+  transcript.answers = {YesNoAnswer::Yes, YesNoAnswer::Yes, YesNoAnswer::No};
   RunWorker({Installer("setup.exe", "%1", kBodyMd5), File("ctl.ocx", "regserver", kBodyMd5),
-             Installer("next.exe", "%1")});
+             File("busy.ocx", "regserver"), Installer("next.exe", "%1")});
   EXPECT_EQ(transcript.lines, (Lines{kDownloading, "ask 145 146 147 148, percent 100", kDone,
+                                     kDownloading, "ask 145 146 147 148, percent 100", kDone,
                                      kDownloading, "ask 145 146 147 148, percent 100", kDone}));
   EXPECT_EQ(files.Find(u"C:\\Temp\\DownTmp\\setup.exe"), nullptr);
-  EXPECT_EQ(files.Find(u"C:\\Windows\\system32\\ctl.ocx"), nullptr);
+  EXPECT_EQ(*files.Find(u"C:\\Windows\\system32\\ctl.ocx"), "the working control");
+  EXPECT_EQ(*files.Find(u"C:\\Windows\\system32\\busy.ocx"), "a control the browser has loaded");
+  EXPECT_EQ(files.state().files.size(), 2u) << "no staging file is left behind";
   // "Stop" dropped the job that was still queued, and no worker is marked as running, so
   // the next install starts one on its own jobs.
   EXPECT_TRUE(queue.Empty());
   EXPECT_TRUE(queue.Append(Installer("next.exe", "%1"), true));
   transcript.lines.clear();
-  InstallWorker({queue, state, transcript, transcript, {internet, files, files, codePages, transcript}});
+  InstallWorker({queue, state, transcript, transcript,
+                 {internet, files, files, codePages, transcript, code.gate}});
   EXPECT_EQ(transcript.lines, (Lines{kDownloading, kInstalling,
                                      "run \"C:\\Temp\\DownTmp\\next.exe\" (wait)", kFinalStep, kDone}));
 }
@@ -176,6 +188,56 @@ TEST_F(InstallWorkerTest, AMatchingDigestRunsAndAStoppedInstallDropsTheRest) {
   EXPECT_EQ(*files.Find(u"C:\\Temp\\DownTmp\\setup.exe"), kBody);
   EXPECT_TRUE(queue.Empty());
   EXPECT_FALSE(queue.WorkerRunning());
+}
+
+TEST_F(InstallWorkerTest, CodeWithoutTheSignatureOfAnAllowedPublisherNeverRunsNorStays) {
+  for (const char* name : {"unsigned.exe", "other.exe", "altered.exe", "ctl.ocx", "placed.dll",
+                           "data.bin", "signed.exe"}) {
+    Serve(name);
+  }
+  const TestSigner other = MakeTestSigner("Other Test");
+  code.signatures.byPath = {
+      {u"C:\\Temp\\DownTmp\\unsigned.exe", {SignatureStatus::NoSignature, {}}},
+      {u"C:\\Temp\\DownTmp\\other.exe", other.Signature()},
+      {u"C:\\Temp\\DownTmp\\altered.exe", {SignatureStatus::BadDigest, {}}},
+      {u"C:\\Windows\\system32\\ctl.ocx", {SignatureStatus::NoSignature, {}}},
+      {u"C:\\Windows\\system32\\placed.dll", {SignatureStatus::NoSignature, {}}},
+      {u"C:\\Windows\\system32\\data.bin", {SignatureStatus::NoSignature, {}}},
+  };
+  RunWorker({Installer("unsigned.exe", "%1"), Installer("other.exe", "%1"),
+             Installer("altered.exe", "%1"), File("ctl.ocx", "regserver"), File("placed.dll", ""),
+             File("data.bin", ""), Installer("signed.exe", "%1")});
+  const std::string refused = "ask 145 146 147 148, percent 100";
+  EXPECT_EQ(transcript.lines,
+            (Lines{kDownloading, refused, kDone, kDownloading, refused, kDone,
+                   kDownloading, refused, kDone, kDownloading, refused, kDone,
+                   kDownloading, refused, kDone,
+                   // Data carries no signature and is placed; the signed installer runs.
+                   kDownloading, kInstalling, kDone,
+                   kDownloading, kInstalling, "run \"C:\\Temp\\DownTmp\\signed.exe\" (wait)",
+                   kFinalStep, kDone}));
+  for (const char16_t* gone : {u"C:\\Temp\\DownTmp\\unsigned.exe", u"C:\\Temp\\DownTmp\\other.exe",
+                               u"C:\\Temp\\DownTmp\\altered.exe", u"C:\\Windows\\system32\\ctl.ocx",
+                               u"C:\\Windows\\system32\\placed.dll"}) {
+    EXPECT_EQ(files.Find(gone), nullptr) << EncodeUtf8(gone);
+  }
+  EXPECT_NE(files.Find(u"C:\\Windows\\system32\\data.bin"), nullptr);
+}
+
+TEST_F(InstallWorkerTest, ASha256BesideTheMd5IsCheckedToo) {
+  // A SHA-256 that is not kBody's, beside kBody's own MD5.
+  const std::string sha256 = "6d3a1ff0ce48c7d4ec0c0d9d3ab4b0db3fb4a4b5f6ae54e2a97c0f2f9c0a9bb8";
+  Serve("good.exe");
+  Serve("bad.exe");
+  InstallJob good = Installer("good.exe", "%1", kBodyOwnMd5);
+  good.sha256 = kBodySha256Upper;
+  InstallJob bad = Installer("bad.exe", "%1", kBodyOwnMd5);
+  bad.sha256 = sha256;
+  RunWorker({bad, good});
+  EXPECT_EQ(transcript.lines,
+            (Lines{kDownloading, "ask 145 146 147 148, percent 100", kDone, kDownloading,
+                   kInstalling, "run \"C:\\Temp\\DownTmp\\good.exe\" (wait)", kFinalStep, kDone}));
+  EXPECT_EQ(files.Find(u"C:\\Temp\\DownTmp\\bad.exe"), nullptr);
 }
 
 TEST_F(InstallWorkerTest, WithoutASessionEveryDownloadFails) {

@@ -124,6 +124,9 @@ TEST_F(StartupHandoverTest, OnceTheWorkerHasEndedWithoutADocumentTheCheckStillWo
                                      PageCall::SetState(0, 4, kCheckTimeText), Status(1000)}));
   run_.sequence.fix(7);
   EXPECT_EQ(run_.page.Take(), (Calls{Status(2999), Verdict(1)}));
+  run_.SetAllFlags(true);  // every check passed on the empty groups
+  run_.sequence.fix(7);
+  EXPECT_EQ(run_.page.Take(), (Calls{Status(2999), Verdict(1)})) << "never met on nothing";
 }
 
 }  // namespace

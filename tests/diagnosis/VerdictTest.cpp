@@ -18,6 +18,7 @@ void AddItem(CheckConfig& config, const char* type, std::uint32_t state) {
 }
 
 void SetFlags(CheckConfig& config, bool ok) {
+  config.configReady.store(true);
   config.homePageOk = config.registryOk = config.hostsOk = config.networkOk = ok;
   config.dnsOk = config.zoneLevelsOk = config.trustOk = config.rootCertOk = ok;
   config.serviceOk.store(ok);
@@ -39,6 +40,11 @@ TEST(VerdictTest, EachOfTheNineFlagsFailsTheChecks) {
   EXPECT_EQ(ComputeVerdict(config, 3), 0);
   config.serviceOk.store(false);
   EXPECT_EQ(ComputeVerdict(config, 3), 1);
+
+  CheckConfig nothingRead;
+  SetFlags(nothingRead, true);
+  nothingRead.configReady.store(false);
+  EXPECT_EQ(ComputeVerdict(nothingRead, 3), 1) << "checks on no configuration measured nothing";
 }
 
 TEST(VerdictTest, TheOptionalFirstItemNeverCounts) {

@@ -110,8 +110,12 @@ class FakeCertificateStores::Store final : public CertificateStore {
     }
   }
 
-  bool AddEncodedReplacingExisting(std::string_view der) override {
+  CertificateAddResult AddEncodedReplacingExisting(std::string_view der) override {
     const auto known = owner_.known_.find(der);
+    if (owner_.decliningAdds.contains(name_)) {
+      Record(std::string(der), FakeAddKind::EncodedReplacingExisting, false);
+      return CertificateAddResult::Declined;
+    }
     const bool added = !owner_.refusingAdds.contains(name_) && known != owner_.known_.end();
     if (added) {
       std::vector<FakeCertificateData>& contents = owner_.stores[name_];
@@ -119,7 +123,7 @@ class FakeCertificateStores::Store final : public CertificateStore {
       contents.push_back(known->second);
     }
     Record(std::string(der), FakeAddKind::EncodedReplacingExisting, added);
-    return added;
+    return added ? CertificateAddResult::Added : CertificateAddResult::NotAdded;
   }
 
   bool AddUnlessNewerPresent(const Certificate& certificate) override {

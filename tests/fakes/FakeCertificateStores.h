@@ -56,6 +56,8 @@ class FakeCertificateStores final : public CertificateStores {
   std::map<std::string, std::vector<FakeCertificateData>, std::less<>> stores;
   std::set<std::string, std::less<>> unopenable;
   std::set<std::string, std::less<>> refusingAdds;
+  // Stores whose encoded adds the user declines at the system's confirmation.
+  std::set<std::string, std::less<>> decliningAdds;
 
   std::vector<std::pair<std::string, std::string>> searches;  // (store, text)
   std::vector<FakeAddAttempt> adds;

@@ -128,4 +128,16 @@ bool FakeFileStore::Delete(const std::u16string& path) const {
   return true;
 }
 
+bool FakeFileStore::Replace(const std::u16string& staged, const std::u16string& path) const {
+  const auto source = state_->files.find(staged);
+  if (source == state_->files.end() || state_->openForWriting.contains(staged) ||
+      state_->openForWriting.contains(path) || inUse.contains(path)) {
+    return false;
+  }
+  std::string bytes = std::move(source->second);
+  state_->files.erase(source);
+  state_->files[path] = std::move(bytes);
+  return true;
+}
+
 }  // namespace tessaly

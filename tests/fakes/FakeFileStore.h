@@ -30,6 +30,8 @@ class FakeFileStore final : public FileReader, public FileWriter {
   // The disk fills up: a write that would take a file past this many bytes stores what
   // still fits and fails.
   std::optional<std::uint64_t> diskCapacity;
+  // These paths are in use (a loaded library, a running program): they cannot be replaced.
+  std::set<std::u16string> inUse;
   // Reads fail once this many bytes of a file have been read.
   std::optional<std::size_t> readBreaksAfterBytes;
   // Reads hand out at most this many bytes.
@@ -44,6 +46,7 @@ class FakeFileStore final : public FileReader, public FileWriter {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& ansiPath) const override;
   std::unique_ptr<WritableFile> CreateExclusive(const std::u16string& path) const override;
   bool Delete(const std::u16string& path) const override;
+  bool Replace(const std::u16string& staged, const std::u16string& path) const override;
 
  private:
   std::shared_ptr<State> state_ = std::make_shared<State>();

@@ -81,7 +81,8 @@ std::unique_ptr<RegistryKey> FakeRegistry::OpenKey(RegistryRoot root, std::u16st
                                                    RegistryAccess access, RegistryView view,
                                                    RegistryStatus* status) const {
   const KeyId id = IdOf(root, path, view);
-  if (denyOpen.contains(id.path)) {
+  if (denyOpen.contains(id.path) ||
+      (access != RegistryAccess::Read && denyWriteOpen.contains(id.path))) {
     Report(status, RegistryStatus::AccessDenied);
     return nullptr;
   }

@@ -33,6 +33,9 @@ class FakeRegistry final : public Registry {
   bool wow64 = false;
   std::set<std::u16string> denyOpen;   // lower-cased paths: opening answers AccessDenied
   std::set<std::u16string> denyWrite;  // lower-cased paths: writes and deletes fail
+  // Lower-cased paths that open for reading only: asking for write access answers
+  // AccessDenied, as for a policy key that only administrators may change.
+  std::set<std::u16string> denyWriteOpen;
   std::set<std::u16string> failRead;   // lower-cased paths: value reads fail
 
   std::unique_ptr<RegistryKey> OpenKey(RegistryRoot root, std::u16string_view path,

@@ -30,6 +30,7 @@ std::map<CK_SESSION_HANDLE, Session> sessions;
 CK_SESSION_HANDLE nextSession = 1;
 
 CK_RV Initialize(void*) { return Fails("C_Initialize") ? CKR_GENERAL_ERROR : CKR_OK; }
+CK_RV Finalize(void*) { return Fails("C_Finalize") ? CKR_GENERAL_ERROR : CKR_OK; }
 
 CK_RV GetSlotList(CK_BBOOL present, CK_SLOT_ID* list, CK_ULONG* count) {
   if (Fails(list == nullptr ? "C_GetSlotList" : "C_GetSlotList 2") || present != CK_TRUE) {
@@ -160,6 +161,7 @@ CK_RV GetFunctionList(CK_FUNCTION_LIST** list) {
   functionList = CK_FUNCTION_LIST{};
   functionList.version = {2, 40};
   functionList.C_Initialize = &Initialize;
+  functionList.C_Finalize = &Finalize;
   functionList.C_GetSlotList = &GetSlotList;
   functionList.C_GetTokenInfo = &GetTokenInfo;
   functionList.C_OpenSession = &OpenSession;

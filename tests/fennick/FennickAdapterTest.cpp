@@ -96,6 +96,11 @@ TEST_F(FennickAdapterTest, OneKeyWithOneCertificate) {
   EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "C_Initialize"), 1);
   EXPECT_EQ(loader.loads.size(), 1u) << "loaded once by its bare name";
   EXPECT_EQ(loader.loads.front(), u"QUAYMARKAUDIOPASS3000.dll");
+  // The layer finalises the library once as it goes, after every other call.
+  adapter.reset();
+  layer.reset();
+  EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "C_Finalize"), 1);
+  EXPECT_EQ(library.calls.back(), "C_Finalize");
 }
 
 TEST_F(FennickAdapterTest, NoKey) {

@@ -150,33 +150,36 @@ describe("certificate download", () => {
     assert.equal(await buttonsEnabled(), true);
   });
 
-  test("corporate download with Xenroll below Windows 6.0", async () => {
-    cert.answers["doCbSubmitDown.do"] = FIRST_OK;
-    cert.answers["cbStartRaRequest.do"] = SECOND_OK;
-    await open({ enroll: "xenroll", userAgent: WINXP });
-    await s.sink("TipShow", 3);
-    await fill("formCorporate", { customerId: "9876543210", userId: "op01", userName: "李四", certNo: "A1234567",
-      password: "Passw0rdX", checkCode: "ab12" });
-    await s.clearCalls();
-    await s.page.click("#formCorporate .submit");
-    await waitForFlowEnd();
-    const [first, second] = posts();
-    assert.equal(first.path, "doCbSubmitDown.do");
-    assert.equal(first.fields.customerId, "9876543210");
-    assert.equal(first.fields.flag, "2");
-    assert.equal(second.path, "cbStartRaRequest.do");
-    assert.equal(second.fields.flag, "2");
-    assert.equal(second.fields.customerId, "C000123456");
-    const log = await s.enrollLog();
-    const sets = Object.fromEntries(log.filter((e) => e.set).map((e) => [e.set, e.value]));
-    assert.deepEqual(sets, { ProviderName: "Watchdata CSP v3.3", ProviderType: 1, KeySpec: 2, GenKeyFlags: 1, HashAlgorithm: "MD5" });
-    assert.deepEqual(log.filter((e) => e.call).map((e) => [e.call, e.args]), [
-      ["createPKCS10", ["CN=张三,OU=Personal,O=Quaymark", "1.3.6.1.5.5.7.3.2"]],
-      ["acceptPKCS7", ["MIIsignedCERT=="]],
-    ]);
-    const messages = (await s.calls()).filter((c) => c.name === "messageBox");
-    assert.deepEqual(messages, [{ name: "messageBox", args: ["证书下载完成！", "恭喜"] }]);
-  });
+  // The request goes through the control in the page: Xenroll wherever it is registered.
+  for (const [system, userAgent] of [["below Windows 6.0", WINXP], ["registered on Windows 10", WIN10]]) {
+    test(`corporate download with Xenroll ${system}`, async () => {
+      cert.answers["doCbSubmitDown.do"] = FIRST_OK;
+      cert.answers["cbStartRaRequest.do"] = SECOND_OK;
+      await open({ enroll: "xenroll", userAgent });
+      await s.sink("TipShow", 3);
+      await fill("formCorporate", { customerId: "9876543210", userId: "op01", userName: "李四", certNo: "A1234567",
+        password: "Passw0rdX", checkCode: "ab12" });
+      await s.clearCalls();
+      await s.page.click("#formCorporate .submit");
+      await waitForFlowEnd();
+      const [first, second] = posts();
+      assert.equal(first.path, "doCbSubmitDown.do");
+      assert.equal(first.fields.customerId, "9876543210");
+      assert.equal(first.fields.flag, "2");
+      assert.equal(second.path, "cbStartRaRequest.do");
+      assert.equal(second.fields.flag, "2");
+      assert.equal(second.fields.customerId, "C000123456");
+      const log = await s.enrollLog();
+      const sets = Object.fromEntries(log.filter((e) => e.set).map((e) => [e.set, e.value]));
+      assert.deepEqual(sets, { ProviderName: "Watchdata CSP v3.3", ProviderType: 1, KeySpec: 2, GenKeyFlags: 1, HashAlgorithm: "MD5" });
+      assert.deepEqual(log.filter((e) => e.call).map((e) => [e.call, e.args]), [
+        ["createPKCS10", ["CN=张三,OU=Personal,O=Quaymark", "1.3.6.1.5.5.7.3.2"]],
+        ["acceptPKCS7", ["MIIsignedCERT=="]],
+      ]);
+      const messages = (await s.calls()).filter((c) => c.name === "messageBox");
+      assert.deepEqual(messages, [{ name: "messageBox", args: ["证书下载完成！", "恭喜"] }]);
+    });
+  }
 
   // What the first answer can say, and how the flow ends for it.
   const firstAnswerCases = [

@@ -293,12 +293,17 @@ describe("screenshots", () => {
       [804, 13, 0], [804, 2, "WD1234567890"], [804, 3, 0], [804, 4, 0], [804, 5, 1], [804, 6, 2],
       [804, 7, 2], [804, 8, "2023-05-20"], [804, 9, "2025-05-20"], [804, 10, 3], [804, 11, "2022-06-01"],
       [804, 12, "2024-06-01"]);
+    // Each tab shows a picture of its own, and the whole page fits the window: a picture of
+    // the full page is no larger than the window's 650×534.
+    const pictures = [];
     for (let tab = 1; tab <= 5; tab++) {
       await s.page.click(`#one${tab}`);
       await s.screenshot(`tab${tab}`);
-      const png = readFileSync(join(shotDir, `tab${tab}.png`));
-      assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20)], [650, 534]);
+      pictures.push(readFileSync(join(shotDir, `tab${tab}.png`)).toString("base64"));
+      const full = await s.page.screenshot({ fullPage: true });
+      assert.deepEqual([full.readUInt32BE(16), full.readUInt32BE(20)], [650, 534], `tab ${tab}`);
     }
+    assert.equal(new Set(pictures).size, 5, "every tab looks different");
     await s.sink("TipShow", 1);
     await s.screenshot("layer-cert-download-choice");
     await s.page.click("#chooseTipPersonal");

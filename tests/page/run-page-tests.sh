@@ -3,7 +3,7 @@
 # playwright-core), with the scripts' ECMAScript 3 check first. Servers bind 127.0.0.1
 # only. Screenshots go to $TESSALY_SCREENSHOTS (default: a folder under $TMPDIR), never
 # into the repository. TESSALY_PAGE_RC may name generated Windows resource scripts
-# (build/win64/resources/TessalyResources.rc ...) to check against the page folder.
+# (build/win32/resources/TessalyResources.rc ...) to check against the page folder.
 # Ends with one line "N passed, N failed".
 set -uo pipefail
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -57,14 +58,27 @@ TEST_F(DownloadToFileTest, WritesTheBodyAndReportsProgressBlockByBlock) {
   EXPECT_EQ(internet.log().opened[0].connectTimeout, std::nullopt) << "no time-out of its own";
 }
 
-TEST_F(DownloadToFileTest, AnExistingFileIsReplacedWhole) {
+TEST_F(DownloadToFileTest, AnExistingFileIsReplacedWholeThroughAStagingFile) {
   files.Put(kTarget, std::string(50000, 'o'));
-  EXPECT_EQ(Download(FakeResponse::Ok("new")), 3u);
+  std::vector<std::u16string> checked;
+  internet.responses[kUrl] = FakeResponse::Ok("new");
+  auto session = internet.OpenSession();
+  EXPECT_EQ(DownloadToFile(*session, kUrl, files, kTarget, &progress,
+                           [&](const std::u16string& staged) {
+                             checked.push_back(staged);
+                             EXPECT_EQ(*files.Find(staged), "new") << "complete and closed";
+                             EXPECT_EQ(*files.Find(kTarget), std::string(50000, 'o'));
+                             return true;
+                           }),
+            3u);
   EXPECT_EQ(*files.Find(kTarget), "new");
+  EXPECT_EQ(checked, std::vector<std::u16string>{DownloadStagingPath(kTarget)});
+  EXPECT_EQ(DownloadStagingPath(kTarget), u"C:\\Temp\\DownTmp\\setup.exe.download");
+  EXPECT_EQ(files.Find(DownloadStagingPath(kTarget)), nullptr);
 }
 
-TEST_F(DownloadToFileTest, AFileThatCannotBeCreatedMeansNoRequestAtAll) {
-  files.uncreatable.insert(kTarget);
+TEST_F(DownloadToFileTest, AStagingFileThatCannotBeCreatedMeansNoRequestAtAll) {
+  files.uncreatable.insert(DownloadStagingPath(kTarget));
   EXPECT_EQ(Download(FakeResponse::Ok("body")), 0u);
   EXPECT_TRUE(internet.log().opened.empty());
   EXPECT_EQ(progress.load(), -1) << "progress untouched";
@@ -74,16 +88,10 @@ TEST_F(DownloadToFileTest, AFileThatCannotBeCreatedMeansNoRequestAtAll) {
   EXPECT_TRUE(internet.log().opened.empty());
 }
 
-TEST_F(DownloadToFileTest, ARefusedConnectionLeavesNoFile) {
-  files.Put(kTarget, "an older copy");
-  auto session = internet.OpenSession();
-  EXPECT_EQ(DownloadToFile(*session, u"http://nobody.test/setup.exe", files, kTarget, &progress),
-            0u);
-  EXPECT_FALSE(TargetExists());
-  EXPECT_EQ(progress.load(), -1) << "progress starts only once the request is open";
-}
-
-TEST_F(DownloadToFileTest, FailedTransfersDeleteTheFile) {
+// A bank server outage must never cost the customer a working file: whatever goes wrong,
+// the installed file stays byte for byte and no staging file is left behind.
+TEST_F(DownloadToFileTest, FailuresLeaveTheInstalledFileAsItWas) {
+  const std::string installed = "the working control";
   const std::string body = TestPattern(9000);
   FakeResponse broken = FakeResponse::Ok(body);
   broken.breakAfterBytes = 5000;
@@ -93,37 +101,43 @@ TEST_F(DownloadToFileTest, FailedTransfersDeleteTheFile) {
   const struct {
     const char* what;
     FakeResponse response;
+    bool requestOpens = true;
+    std::function<void(FakeFileStore&)> arrange = [](FakeFileStore&) {};
+    DownloadCheck check = {};
   } cases[] = {
+      {"a refused connection", FakeResponse{}, false},
       {"404 with a body and its length", FakeResponse::WithStatus(404, "<html>gone</html>")},
       {"404 without a length", FakeResponse{.status = 404, .body = "<html>gone</html>"}},
       {"a length larger than the body", FakeResponse::Lying(body, body.size() + 100)},
       {"a length smaller than the body", FakeResponse::Lying(body, 100)},
       {"a connection that breaks mid-body", broken},
       {"a chunked body that breaks", brokenWithoutLength},
+      {"a whole body without a length: nothing tells it from a cut one",
+       FakeResponse::Chunked(body)},
       {"a length that is no number", FakeResponse{.contentLength = "9000 bytes", .body = body}},
+      {"a disk that fills up half-way", FakeResponse::Ok(body), true,
+       [](FakeFileStore& store) { store.diskCapacity = 6000; }},
+      {"a complete file the caller refuses (its digest)", FakeResponse::Ok(body), true,
+       [](FakeFileStore&) {}, [](const std::u16string&) { return false; }},
+      {"an installed file in use", FakeResponse::Ok(body), true,
+       [](FakeFileStore& store) { store.inUse.insert(kTarget); }},
   };
-  for (const auto& [what, response] : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileStore store;
+    store.Put(kTarget, installed);
+    c.arrange(store);
     progress = -1;
-    EXPECT_EQ(Download(response), 0u) << what;
-    EXPECT_FALSE(TargetExists()) << what;
-    EXPECT_NE(progress.load(), 100) << what;
-    EXPECT_NE(progress.load(), -1) << what << ": the request was open";
+    const std::u16string url = c.requestOpens ? kUrl : u"http://nobody.test/setup.exe";
+    internet.responses[kUrl] = c.response;
+    auto session = internet.OpenSession();
+    EXPECT_EQ(DownloadToFile(*session, url, store, kTarget, &progress, c.check), 0u);
+    ASSERT_NE(store.Find(kTarget), nullptr);
+    EXPECT_EQ(*store.Find(kTarget), installed);
+    EXPECT_EQ(store.state().files.size(), 1u) << "the staging file is gone";
+    EXPECT_TRUE(store.state().openForWriting.empty());
+    EXPECT_EQ(progress.load() != -1, c.requestOpens) << "progress starts once the request is open";
   }
-}
-
-TEST_F(DownloadToFileTest, ADiskThatFillsUpHalfWayLeavesNoFile) {
-  files.diskCapacity = 6000;
-  EXPECT_EQ(Download(FakeResponse::Ok(TestPattern(9000))), 0u);
-  EXPECT_FALSE(TargetExists());
-  EXPECT_EQ(files.state().deletions, 1) << "deleted after closing, not left behind open";
-}
-
-TEST_F(DownloadToFileTest, WithoutALengthTheFileStaysButTheAnswerIsZero) {
-  const std::string body = TestPattern(12345);
-  EXPECT_EQ(Download(FakeResponse::Chunked(body)), 0u);
-  ASSERT_TRUE(TargetExists());
-  EXPECT_EQ(*files.Find(kTarget), body);
-  EXPECT_EQ(progress.load(), 0) << "no length, no progress";
 }
 
 TEST_F(DownloadToFileTest, WorksWithoutAProgressValue) {

@@ -30,6 +30,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinInetSession.h"
 #include "resources/StringTable.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/program/DesktopWindows.h"
 
 namespace tessaly::win32 {
@@ -122,7 +123,7 @@ class EnrolmentRepairWineTest : public testing::Test {
   void Repair(const std::string& server) {
     const EnrolmentRepairServices services{system_,  environment_, paths_,    registry_,
                                            internet_, files_,      launcher_, *prompts_,
-                                           programPath_, server};
+                                           code_.gate, programPath_, server};
     CheckAndFixCertEnroll(services);
   }
 
@@ -159,6 +160,8 @@ class EnrolmentRepairWineTest : public testing::Test {
   Win32FileAccess files_;
   Win32ProcessLauncher launcher_;
   std::unique_ptr<Win32Prompts> prompts_;
+  // The served controls are test bytes: their signatures are the signature suite's matter.
+  PermissiveCodeGate code_{files_};
 };
 
 TEST_F(EnrolmentRepairWineTest, AnsweringNoChangesNothingAndYesDownloadsAndRegisters) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The certificate pages' native parts under 64-bit Wine on a virtual display (Xvfb), in a
-# fresh prefix: the real progress window from Tessaly.exe's template 161 with a window of
+# The certificate pages' native parts under Wine on a virtual display (Xvfb), in a fresh
+# prefix (tests/wine-prefix.sh): the real progress window from Tessaly.exe's template 161 with a window of
 # another process of the same caption, and the enrolment-control repair of Vista and later
 # with its real question, message box, downloads from the local test server and registry
 # editor. The picture of the progress window is converted to PNG in the log folder.
@@ -12,13 +12,14 @@ set -uo pipefail
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 tests=$2
 log_dir=${3:-$(mktemp -d)}
-wine=/usr/lib/wine/wine64
+# shellcheck source=tests/wine-prefix.sh
+source "$(dirname "$0")/../wine-prefix.sh"
 : "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
 
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+export WINEPREFIX
+trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/pictures" "$log_dir"
 
 # Wine maps the Unix root to drive Z:.
@@ -27,25 +28,28 @@ export TESSALY_PROGRAM TESSALY_SCREENSHOT_DIR
 TESSALY_PROGRAM=$(windows_path "$program")
 TESSALY_SCREENSHOT_DIR="$(windows_path "$work/pictures")\\"
 
+# The XP run pretends to be the XP edition of the prefix's kind.
+xp_version=winxp64
+[ "${WINEARCH:-}" = win32 ] && xp_version=winxp
 # Like a Chinese Windows, the dialog font and the captions' font show Chinese (Debian's Noto
 # CJK); Wine draws the frames itself, as there is no window manager to do it.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$0" wineboot --init >/dev/null 2>&1
+  "$2" wineboot --init >/dev/null 2>&1
   "$0" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes" \
     /v "MS Shell Dlg" /t REG_SZ /d "Noto Sans CJK SC" /f >/dev/null 2>&1
   "$0" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
     /v Tahoma /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK SC" /f >/dev/null 2>&1
   "$0" reg add "HKCU\Software\Wine\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+  "$3" -w
   "$0" "$1" --gtest_brief=1 \
     --gtest_filter="CertDownloadingWindowTest.*:EnrolmentRepairWineTest.*-*.BeforeVista*"
   vista=$?
-  /usr/lib/wine/wineserver -w
-  "$0" reg add "HKCU\Software\Wine" /v Version /t REG_SZ /d winxp64 /f >/dev/null 2>&1
-  /usr/lib/wine/wineserver -w
+  "$3" -w
+  "$0" reg add "HKCU\Software\Wine" /v Version /t REG_SZ /d "$4" /f >/dev/null 2>&1
+  "$3" -w
   "$0" "$1" --gtest_brief=1 --gtest_filter="EnrolmentRepairWineTest.BeforeVista*"
   exit $((vista | $?))
-' "$wine" "$tests" >"$work/gtest.log" 2>&1
+' "$wine" "$tests" "$(wine_boot_loader)" "$wineserver" "$xp_version" >"$work/gtest.log" 2>&1
 status=$?
 cat "$work/gtest.log"
 # Two runs of the test program: their counts add up.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real Tessaly.exe in real processes under 64-bit Wine, on a virtual display (Xvfb) for
-# its window and tray icon, in a fresh prefix: the "/hide" start, the second start's
+# The real Tessaly.exe in real processes under Wine, on a virtual display (Xvfb) for its
+# window and tray icon, in a fresh prefix (tests/wine-prefix.sh): the "/hide" start, the second start's
 # signal, the tray's exit (TessalyProgramTest in the Windows tests), and the configuration
 # worker fetching the administrator's document from the local test server.
 #   usage: tests/server/with-test-server.sh tests/program/run-program-tests.sh TESSALY_EXE TESTS_EXE
@@ -9,13 +9,14 @@ set -uo pipefail
 
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 tests=$2
-wine=/usr/lib/wine/wine64
+# shellcheck source=tests/wine-prefix.sh
+source "$(dirname "$0")/../wine-prefix.sh"
 : "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
 
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+export WINEPREFIX
+trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 passed=0
 failed=0
 
@@ -23,13 +24,13 @@ run_on_display() {
   xvfb-run -a -s "-screen 0 1024x768x24" "$@"
 }
 
-run_on_display bash -c '"$0" wineboot --init >/dev/null 2>&1; /usr/lib/wine/wineserver -w' "$wine"
+run_on_display bash -c '"$0" wineboot --init >/dev/null 2>&1; "$1" -w' "$(wine_boot_loader)" "$wineserver"
 token="program-config-$$"
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$TESSALY_TEST_SERVER/probe/$token" /f >/dev/null 2>&1
 # That command ran without a display: its server and desktop process must be gone before
 # the program starts, or the program's windows would belong to a desktop with no display.
-/usr/lib/wine/wineserver -w 2>/dev/null
+"$wineserver" -w 2>/dev/null
 
 # Wine maps the Unix root to drive Z:.
 export TESSALY_PROGRAM="Z:${program//\//\\}"

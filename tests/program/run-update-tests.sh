@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The self-update of the real Tessaly.exe in real processes under 64-bit Wine, on a virtual
-# display, in a fresh prefix, against the local test server. The server's configuration names
+# The self-update of the real Tessaly.exe in real processes under Wine, on a virtual display,
+# in a fresh prefix (tests/wine-prefix.sh), against the local test server. The server's configuration names
 # a newer build of the program (the same program with file version 1.0.0.5); each run starts
-# the program under its own name in a folder of its own, answers its real prompts through
+# the program under its own name in a folder of its own under the program folder (for the
+# 32-bit build on 64-bit Windows "Program Files (x86)"), answers its real prompts through
 # their windows (prompt_driver.exe) and looks at what is left in the folder:
 #   accepted     the program asks, downloads, moves itself to ".old", puts the new build in
 #                place, starts it with "/update" and ends; the new instance deletes the
@@ -12,8 +13,11 @@
 #   installer    the record's installer is downloaded and started, nothing is replaced and
 #                the program ends
 #   mismatch     a served build whose digest is not the record's: deleted, nothing replaced,
-#                the program keeps running
+#                the program keeps running and its diagnosis starts
 #   cut          a download that breaks off half-way: the same
+#   renamed      the program file named otherwise than the record's file: the new build
+#                lands beside it, no ".old" copy is made, the program restarts itself and
+#                exactly one instance is left running
 #   usage: tests/program/run-update-tests.sh TESSALY_EXE NEXT_VERSION_EXE PROMPT_DRIVER_EXE TEST_INSTALLER_EXE
 # Ends with "N passed, N failed".
 set -uo pipefail
@@ -38,13 +42,14 @@ fi
 
 files=$TESSALY_UPDATE_FILES
 server=$TESSALY_TEST_SERVER
-wine=/usr/lib/wine/wine64
+# shellcheck source=tests/wine-prefix.sh
+source "$here/../wine-prefix.sh"
 work=$(mktemp -d)
 WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX
 display_pid=
 cleanup() {
-  /usr/lib/wine/wineserver -k 2>/dev/null
+  "$wineserver" -k 2>/dev/null
   [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -87,8 +92,7 @@ for number in $(seq 140 199); do
 done
 [ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
 
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w
+init_wine_prefix
 
 cp "$next" "$files/Tessaly.exe"
 cp "$installer" "$files/TessalyTestInstaller.exe"
@@ -111,12 +115,17 @@ document declined files/Tessaly.exe ''
 document installer files/Tessaly.exe "installer=\"$server/files/TessalyTestInstaller.exe\""
 document mismatch files/Tessaly.exe 'md5="0123456789abcdef0123456789abcdef"'
 document cut cut/Tessaly.exe ''
+document renamed files/Tessaly.exe ''
 
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
 downloads_unix=$("$wine" winepath -u "$downloads\\DownTmp" 2>/dev/null)
-if [ -z "$downloads" ] || [ -z "$downloads_unix" ]; then
-  echo "the prefix's temporary folder is unknown"
+# Customers install the program under the program folder (for the 32-bit program on 64-bit
+# Windows, "Program Files (x86)"), as the program itself names it.
+program_files=$("$wine" "$driver" program-folder 2>/dev/null | tr -d '\r')
+program_files_unix=$("$wine" winepath -u "$program_files" 2>/dev/null)
+if [ -z "$downloads" ] || [ -z "$downloads_unix" ] || [ -z "$program_files_unix" ]; then
+  echo "the prefix's temporary or program folder is unknown"
   echo "0 passed, 1 failed"
   exit 1
 fi
@@ -127,20 +136,22 @@ same_file() { cmp -s "$1" "$2"; }
 absent() { [ ! -e "$1" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 running() { kill -0 "$1" 2>/dev/null; }
+instances() { pgrep -fc "$1" || true; }
+one_instance() { [ "$(instances "$1")" -eq 1 ]; }
 
 # Starts the program under its ordinary name in a folder of its own, with the scenario's
 # configuration and an update check due, and stands in for the page's load, which starts the
 # configuration poll (Wine has no HTML engine to load the page). Sets $folder and $pid.
 start_program() {
-  local name=$1
-  folder="$work/$name"
+  local name=$1 file=${2:-Tessaly.exe}
+  folder="${program_files_unix%/}/Quaymark $name"
   mkdir -p "$folder"
-  cp "$program" "$folder/Tessaly.exe"
+  cp "$program" "$folder/$file"
   "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
     /d "$server/files/$name.xml" /f >/dev/null 2>&1
   "$wine" reg delete "$settings" /v LastUpdate /f >/dev/null 2>&1
   rm -f "$downloads_unix/Tessaly.exe"
-  "$wine" "$folder/Tessaly.exe" >/dev/null 2>&1 &
+  "$wine" "$folder/$file" >/dev/null 2>&1 &
   pid=$!
   "$wine" "$driver" poll >/dev/null 2>&1
 }
@@ -148,12 +159,26 @@ start_program() {
 # Closes the running instance, if one is meant to run, and waits for Wine to settle.
 end_programs() {
   [ "${1:-}" = ended ] || "$wine" "$driver" close >/dev/null 2>&1
-  timeout 60 /usr/lib/wine/wineserver -w || /usr/lib/wine/wineserver -k
+  timeout 60 "$wineserver" -w || "$wineserver" -k
+}
+
+# Keeps a copy of the folder's "Tessaly.exe.old" the moment it appears, for up to 30 s: the
+# new instance deletes it soon after, and only the copy shows it was made, and of what.
+keep_old_copy() {
+  local kept=$1
+  rm -f "$kept"
+  for _ in $(seq 600); do
+    [ -e "$folder/Tessaly.exe.old" ] && cp "$folder/Tessaly.exe.old" "$kept" 2>/dev/null && return 0
+    sleep 0.05
+  done
+  return 1
 }
 
 # The accepted and the mandatory update: the new build replaces the running program.
 for scenario in accepted mandatory; do
   start_program "$scenario"
+  keep_old_copy "$work/$scenario.old" &
+  keeper=$!
   if [ "$scenario" = accepted ]; then
     check "$scenario: the question is answered" "$wine" "$driver" answer yes
   else
@@ -161,6 +186,8 @@ for scenario in accepted mandatory; do
   fi
   check "$scenario: the old instance ends" eventually ended "$pid"
   check "$scenario: the new build is in place" same_file "$folder/Tessaly.exe" "$next"
+  wait "$keeper"
+  check "$scenario: the running program was moved to .old" same_file "$work/$scenario.old" "$program"
   check "$scenario: the new instance deleted the .old copy" eventually absent "$folder/Tessaly.exe.old"
   check "$scenario: the new instance runs" "$wine" "$driver" poll
   check "$scenario: the new instance ran its diagnosis" eventually diagnosis_ran "$scenario"
@@ -196,8 +223,21 @@ for scenario in mismatch cut; do
   check "$scenario: no .old copy" absent "$folder/Tessaly.exe.old"
   check "$scenario: the program keeps running" running "$pid"
   check "$scenario: it stays the only instance" "$wine" "$driver" main-window
+  check "$scenario: back to the diagnosis" eventually diagnosis_ran "$scenario"
   end_programs
 done
+
+# The restart starts the program's own file again, which must wait for the closing instance
+# rather than meet its mutex, signal it and end with it.
+start_program renamed TessalyBank.exe
+check "renamed: the question is answered" "$wine" "$driver" answer yes
+check "renamed: the old instance ends" eventually ended "$pid"
+check "renamed: the new build lands under the record's name" eventually same_file "$folder/Tessaly.exe" "$next"
+check "renamed: no .old copy" absent "$folder/TessalyBank.exe.old"
+check "renamed: an instance runs" "$wine" "$driver" main-window
+sleep 2
+check "renamed: exactly one instance is left" one_instance 'TessalyBank\.exe'
+end_programs
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -16,7 +16,8 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /console/item.xml        200, the document of the console front end's end-to-end test
   /components/item.xml     200, a document whose items install the files below
   /files/NAME              200, file NAME of the folder $TESSALY_TEST_FILES (the test installer
-                           and COM library the build makes); /files/Mismatched.exe is the
+                           and COM library the build makes; a NAME ending in ".xml" is a
+                           check-item document and served signed); /files/Mismatched.exe is the
                            installer under a name whose configured digest it does not have.
                            Counts a hit for the token "files-NAME" (see /hits/, with every
                            character of NAME other than letters, digits, "_" and "-" as "_")
@@ -33,10 +34,30 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /probe/TOKEN             200, counts a hit for TOKEN
   /hits/TOKEN              200, the number of hits TOKEN has had
 
+Asked as a proxy ("GET http://host/PATH"), it answers PATH the same way whatever the host,
+so that a prefix whose proxy it is reaches it under the bank's host names.
+
 The pattern's byte i is (i * 7 + 3) mod 256; the tests rebuild it to compare.
+
+Every check-item document is served signed with the development builds' pinned document key
+(build/document-signing/document-signing.key of the checkout, or $TESSALY_DOCUMENT_KEY), under
+sequence DOCUMENT_SEQUENCE, as the bank signs with itemcheck --sign. The attacker's paths serve
+what a program pinned to that key must refuse, or what it must refuse to run:
+
+  /attack/unsigned.xml     the components document without signature
+  /attack/altered.xml      the same signed, then one byte changed
+  /attack/older.xml        the same validly signed under an older sequence
+  /attack/other-key.xml    the same signed with another key (build/document-signing/
+                           other-document-signing.key)
+  /attack/signed.xml       the same properly signed: the variant that must still work
+  /attack/other-publisher.xml, /attack/altered-installer.xml, /attack/unsigned-installer.xml
+                           properly signed documents whose installer is the test installer
+                           signed by another publisher, altered after signing, unsigned
+  /altered/NAME            file NAME of $TESSALY_TEST_FILES with one byte changed in its middle
 """
 
 import argparse
+import base64
 import hashlib
 import http.server
 import os
@@ -44,6 +65,7 @@ import re
 import sys
 import threading
 import time
+import urllib.parse
 
 MAX_PATTERN_BYTES = 64 * 1024 * 1024
 SLOW_PIECE_BYTES = 16 * 1024
@@ -82,6 +104,46 @@ def console_document(server):
         '  <config type="trust"><entry>https://ebank.quaymark.example</entry></config>\n'
         '</checkitems>\n' % (server, server)
     ).encode("utf-8")
+
+
+CHECKOUT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+DOCUMENT_KEY_DIR = os.path.join(CHECKOUT, "build", "document-signing")
+DOCUMENT_SEQUENCE = 1000
+SIGNATURE_LABEL = b"tessaly-signed-document\n"
+
+
+def load_key(path):
+    """The Ed25519 private key of a PEM file, or None when there is none."""
+    try:
+        from cryptography.hazmat.primitives.serialization import load_pem_private_key
+        with open(path, "rb") as file:
+            return load_pem_private_key(file.read(), password=None)
+    except (OSError, ImportError, ValueError):
+        return None
+
+
+DOCUMENT_KEY = load_key(os.environ.get("TESSALY_DOCUMENT_KEY",
+                                       os.path.join(DOCUMENT_KEY_DIR, "document-signing.key")))
+OTHER_DOCUMENT_KEY = load_key(os.path.join(DOCUMENT_KEY_DIR, "other-document-signing.key"))
+
+
+def signed(body, sequence=DOCUMENT_SEQUENCE, key=None):
+    """The document with its signature comment (config/DocumentSignature.h), or as it is when
+    the server has no key."""
+    key = key or DOCUMENT_KEY
+    if key is None:
+        return body
+    if not body.endswith(b"\n"):
+        body += b"\n"
+    message = SIGNATURE_LABEL + b'sequence="%d"\n' % sequence + body
+    signature = base64.b64encode(key.sign(message))
+    return body + b'<!-- tessaly-signature sequence="%d" ed25519="%s" -->\n' % (sequence, signature)
+
+
+def altered(body):
+    """One byte of the middle changed."""
+    middle = len(body) // 2
+    return body[:middle] + bytes([body[middle] ^ 0x01]) + body[middle + 1:]
 
 
 TEST_FILES_DIR = os.environ.get("TESSALY_TEST_FILES", "")
@@ -140,6 +202,38 @@ def components_document(server):
         % (server, "0" * 32, md5_of(TEST_INSTALLER), TEST_INSTALLER, TEST_COM_CLSID,
            TEST_COM_LIBRARY, md5_of(TEST_COM_LIBRARY), TEST_COM_LIBRARY)
     ).encode("utf-8")
+
+
+def installer_document(server, path):
+    """One item whose installer is the file at `path` of this server."""
+    return (
+        '<?xml version="1.0" encoding="utf-8"?>\n'
+        '<checkitems base="%s/">\n'
+        '  <item name="攻击者安装程序" tips="6.6" type="ActiveX">\n'
+        '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
+        '    <installer command="%%1 /S">%s</installer>\n'
+        '  </item>\n'
+        '</checkitems>\n' % (server, path)
+    ).encode("utf-8")
+
+
+def attack(server, name):
+    """The body of /attack/NAME, or None."""
+    components = components_document(server)
+    documents = {
+        "unsigned": lambda: components,
+        "altered": lambda: altered(signed(components)),
+        "older": lambda: signed(components, DOCUMENT_SEQUENCE - 1),
+        "other-key": lambda: signed(components, key=OTHER_DOCUMENT_KEY),
+        "signed": lambda: signed(components),
+        "other-publisher": lambda: signed(
+            installer_document(server, "files/TessalyTestInstaller-other.exe")),
+        "altered-installer": lambda: signed(
+            installer_document(server, "altered/TessalyTestInstaller.exe")),
+        "unsigned-installer": lambda: signed(
+            installer_document(server, "files/TessalyTestInstaller-unsigned.exe")),
+    }
+    return documents[name]() if name in documents else None
 
 
 KEY_DRIVER_ITEMS = {
@@ -219,7 +313,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.close_connection = True
 
     def do_GET(self):  # noqa: N802 - the base class's name
-        path = self.path.split("?", 1)[0]
+        path = urllib.parse.urlsplit(self.path).path
         sized = re.fullmatch(r"/(bytes|short|chunked|slow)/(\d{1,9})", path)
         if sized:
             size = int(sized.group(2))
@@ -242,20 +336,23 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/not-config":
             self.send_body(200, NOT_CONFIG_PAGE, "text/html")
         elif path == "/wydown/ocx/item_L.xml":
-            self.send_body(200, check_items_document("32"), "text/xml")
+            self.send_body(200, signed(check_items_document("32")), "text/xml")
         elif path == "/wydown/ocx/item64_L.xml":
-            self.send_body(200, check_items_document("64"), "text/xml")
+            self.send_body(200, signed(check_items_document("64")), "text/xml")
         elif path in ENROLMENT_CONTROL_SIZES:
             self.serve_bytes(ENROLMENT_CONTROL_SIZES[path])
         elif path == "/console/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
-            self.send_body(200, console_document(server), "text/xml")
+            self.send_body(200, signed(console_document(server)), "text/xml")
         elif path == "/components/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
-            self.send_body(200, components_document(server), "text/xml")
+            self.send_body(200, signed(components_document(server)), "text/xml")
         elif path.startswith("/files/") and test_file(path[len("/files/"):]) is not None:
-            COUNTERS.hit(file_token("files", path[len("/files/"):]))
-            self.send_body(200, test_file(path[len("/files/"):]))
+            name = path[len("/files/"):]
+            COUNTERS.hit(file_token("files", name))
+            # A test's own check-item documents are served as the bank serves its own: signed.
+            body = test_file(name)
+            self.send_body(200, signed(body) if name.endswith(".xml") else body)
         elif path.startswith("/cut/") and test_file(path[len("/cut/"):]) is not None:
             COUNTERS.hit(file_token("cut", path[len("/cut/"):]))
             body = test_file(path[len("/cut/"):])
@@ -263,7 +360,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path in ("/console/feitian.xml", "/console/watchdata.xml"):
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             kind = path[len("/console/"):-len(".xml")]
-            self.send_body(200, key_console_document(server, kind), "text/xml")
+            self.send_body(200, signed(key_console_document(server, kind)), "text/xml")
+        elif path.startswith("/attack/") and path.endswith(".xml"):
+            server = "http://127.0.0.1:%d" % self.server.server_address[1]
+            body = attack(server, path[len("/attack/"):-len(".xml")])
+            if body is None:
+                self.send_body(404, MISSING_PAGE, "text/html")
+            else:
+                self.send_body(200, body, "text/xml")
+        elif path.startswith("/altered/") and test_file(path[len("/altered/"):]) is not None:
+            COUNTERS.hit(file_token("altered", path[len("/altered/"):]))
+            self.send_body(200, altered(test_file(path[len("/altered/"):])))
         elif path == "/counter":
             number = str(COUNTERS.next_request()).encode()
             self.send_body(200, number, "text/plain", {"Cache-Control": "public, max-age=3600"})

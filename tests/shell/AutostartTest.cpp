@@ -92,19 +92,23 @@ TEST(AutostartTest, BeforeVistaTheUserValueHidesTheMachineValue) {
   EXPECT_FALSE(autostart.IsAutostart());
 }
 
-TEST(AutostartTest, BeforeVistaARunValueBeyondTheBufferIsNotTaken) {
+TEST(AutostartTest, BeforeVistaTheWholeLongPathIsCompared) {
   FakeRegistry registry;
   CountingTasks tasks;
-  const std::u16string longPath = u"C:\\" + std::u16string(110, u'd') + u"\\Tessaly.exe";
-  Autostart autostart(registry, tasks, false, longPath);
-  ASSERT_TRUE(autostart.SetAutostart(true));
-  // 125 characters: 250 bytes and the terminator of the read, which fit.
-  EXPECT_TRUE(autostart.IsAutostart());
-  // 130 characters: 260 bytes, with no room left for the terminator.
-  const std::u16string tooLong = u"C:\\" + std::u16string(115, u'd') + u"\\Tessaly.exe";
-  Autostart longer(registry, tasks, false, tooLong);
-  ASSERT_TRUE(longer.SetAutostart(true));
-  EXPECT_FALSE(longer.IsAutostart());
+  for (const std::size_t length : {110u, 115u, 400u, 32000u}) {
+    SCOPED_TRACE(length);
+    const std::u16string longPath = u"C:\\" + std::u16string(length, u'd') + u"\\Tessaly.exe";
+    Autostart autostart(registry, tasks, false, longPath);
+    ASSERT_TRUE(autostart.SetAutostart(true));
+    EXPECT_TRUE(autostart.IsAutostart());
+    ASSERT_TRUE(autostart.SetAutostart(false));
+    EXPECT_FALSE(autostart.IsAutostart()) << "the entry is removed, not left starting the program";
+  }
+  // A value naming another program of the same name is not the program's, however long.
+  registry.SetValue(RegistryRoot::CurrentUser, kRun, u"Tessaly",
+                    Sz(u"C:\\" + std::u16string(300, u'd') + u"\\Tessaly.exe"));
+  Autostart other(registry, tasks, false, u"C:\\" + std::u16string(300, u'e') + u"\\Tessaly.exe");
+  EXPECT_FALSE(other.IsAutostart());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "tests/config/FakeConfigPlatform.h"
 #include "tests/fakes/FakeCertificateStores.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
 #include "tests/fakes/FakeInternet.h"
@@ -183,6 +184,7 @@ class ProgramCoreTest : public testing::Test {
   FakeProcessLauncher launcher;
   FakeModuleLoader modules;
   FakeProgramFolder programFolder;
+  FakeCodeSignatures signatures{CodeSignature{}};
   FakeTimerService timers;
   LoggingPage page{log};
   FakeScriptedPrompts prompts;
@@ -192,7 +194,7 @@ class ProgramCoreTest : public testing::Test {
                       fakes.systemFacts, resources, connection, internet, random,
                       wideEnvironment, files, resolver, zones, sslCache, certificateStores,
                       tasks, links, fileView, fileView, fileView, fileStore, fileStore, usb,
-                      launcher, modules, programFolder, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
+                      launcher, modules, programFolder, signatures, u"C:\\Program Files\\Tessaly\\Tessaly.exe", u"Tessaly"},
       ProgramHost{timers, page, prompts, window}};
   // The repair the core binds itself, kept before the logging stand-in replaces it.
   std::function<void()> coreEnrolmentRepair;

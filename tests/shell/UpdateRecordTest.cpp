@@ -41,7 +41,8 @@ TEST(UpdateRecordTest, AnUpdateIsNeededWhenTheProgramFailsTheRecordsVersionOrDig
       {"1.0.0.4", "", true, false},
       {"1.0.0.5", "", true, true},
       {"1.1", "", true, true},     // missing parts are 0: 1.1.0.0
-      {"0.9.9.9", "", true, true}, // the low word is compared on its own: 9.9 > 0.4
+      {"0.9.9.9", "", true, false},  // compared as a version: 1.0 comes after 0.9
+      {"1.0.0.4.9", "", true, false},  // a fifth part is not read
       {"", "", true, false},
       {"", abc, true, false},
       {"", "900150983CD24FB0D6963F7D28E17F72", true, true},  // compared exactly

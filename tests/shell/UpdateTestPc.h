@@ -4,6 +4,7 @@
 
 #include "shell/update/UpdateWorker.h"
 #include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakeCodeSignatures.h"
 #include "tests/fakes/FakeCodePages.h"
 #include "tests/fakes/FakeFileStore.h"
 #include "tests/fakes/FakeFileView.h"
@@ -35,6 +36,7 @@ struct UpdateTestPc {
   FakeProgramFolder folder;
   FakeProcessLauncher launcher;
   FakeTimerService timers;
+  PermissiveCodeGate code{store};
   CheckConfig config;
   Settings settings = OpenSettings(registry, clock, kProgram).settings;
 
@@ -49,7 +51,7 @@ struct UpdateTestPc {
             UpdatePlatform{internet, store, folder, launcher, clock,
                            ComponentPlatform{registry, codePages, environment, view, view, view,
                                              store, usb},
-                           std::u16string(kProgram)}};
+                           std::u16string(kProgram), code.gate}};
   }
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -111,39 +112,39 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
          pc.Serves(kNewProgram, k105);
        },
        {kQuestion}, {kTimerUpdateAccepted, kTimerCloseForUpdate}, {kRestart}, true},
-      {"download failing: stays at updating",
+      {"download failing: back to the diagnosis at step 8, silently",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.internet.responses[kRemote] = FakeResponse::Lying(kNewProgram, 9);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"downloaded file with another digest: deleted, nothing swapped",
        [&](Pc& pc) {
          pc.config.appInfo.md5 = kNewProgramMd5;
          accept(pc);
          pc.Serves("abd", k105);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"downloaded file older than the record: deleted, nothing swapped",
        [&](Pc& pc) { accept(pc); pc.Serves(kNewProgram, k104); }, {kQuestion},
-       {kTimerUpdateAccepted}, {}, false, true},
+       {kTimerUpdateAccepted, kTimerFirstStep}, {}, false, true},
       {"swap only possible at Windows' next start: nothing restarted",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.folder.refusedRenameSources = {kProgram};
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"new program does not start: the old one keeps running",
        [&](Pc& pc) {
          accept(pc);
          pc.Serves(kNewProgram, k105);
          pc.launcher.QueueOutcome(false);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {kRestart}, true},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {kRestart}, true},
       {"no internet session", [&](Pc& pc) { accept(pc); pc.internet.failOpenSession = true; },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"installer: saved beside the downloads, started quoted, nothing swapped",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
@@ -152,18 +153,48 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
        },
        {kQuestion}, {kTimerUpdateAccepted, kTimerCloseForUpdate}, {u"\"" + kInstaller + u"\""},
        false},
+      {"new program unsigned: deleted, nothing swapped or started",
+       [&](Pc& pc) {
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+         pc.code.signatures.byPath[kDownload] = {SignatureStatus::NoSignature, {}};
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"new program altered after signing: deleted, nothing swapped or started",
+       [&](Pc& pc) {
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+         pc.code.signatures.byPath[kDownload] = {SignatureStatus::BadDigest, {}};
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"new program with a SHA-256 not its own: deleted, nothing swapped",
+       [&](Pc& pc) {
+         pc.config.appInfo.md5 = kNewProgramMd5;
+         pc.config.appInfo.sha256 = std::string(64, '0');
+         accept(pc);
+         pc.Serves(kNewProgram, k105);
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false, true},
+      {"installer by another publisher: deleted, not started",
+       [&](Pc& pc) {
+         pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
+         accept(pc);
+         pc.internet.responses[kInstallerUrl] = FakeResponse::Ok("setup");
+         pc.code.signatures.byPath[kInstaller] = MakeTestSigner("Other Test").Signature();
+       },
+       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
       {"installer download failing",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/Setup.exe";
          accept(pc);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
       {"installer address naming no file",
        [&](Pc& pc) {
          pc.config.appInfo.installer = "http://download.example/ocx/..";
          accept(pc);
        },
-       {kQuestion}, {kTimerUpdateAccepted}, {}, false},
+       {kQuestion}, {kTimerUpdateAccepted, kTimerFirstStep}, {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -182,6 +213,10 @@ TEST(UpdateWorkerTest, EveryWayThroughAnUpdate) {
     if (c.deletesDownload) {
       EXPECT_EQ(pc.store.Find(kDownload), nullptr);
     }
+    const bool installerStarted =
+        std::find(c.launches.begin(), c.launches.end(), u"\"" + kInstaller + u"\"") != c.launches.end();
+    EXPECT_EQ(pc.store.Find(kInstaller) != nullptr, installerStarted)
+        << "an installer stays only when it was started";
     const RegistryValue* lastUpdate =
         pc.registry.FindValue(RegistryRoot::CurrentUser, kSettingsKeyPath, kLastUpdate);
     ASSERT_NE(lastUpdate, nullptr);

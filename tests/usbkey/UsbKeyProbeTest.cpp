@@ -15,6 +15,8 @@
 namespace tessaly {
 namespace {
 
+using namespace std::string_literals;
+
 const std::u16string kProgram = u"C:\\Program Files\\Quaymark\\Tessaly.exe";
 const std::u16string kFennick = u"C:\\Program Files\\Quaymark\\Fennick.dll";
 const std::u16string kRavelin = u"C:\\Program Files\\Quaymark\\Ravelin.dll";
@@ -76,9 +78,10 @@ TEST_F(UsbKeyProbeTest, OneCertificateFillsThePanelAndJudgesItsEndDate) {
   EXPECT_EQ(loader.loaded, 0) << "released after the item";
 }
 
+// Fennick joins the names of a key's certificates with "|"; each is shown with its dates.
 TEST_F(UsbKeyProbeTest, TwoCertificatesShowBothWithFixedStates) {
   ScriptedKeyAdapter key = OneCertificateKey();
-  key.certNames["FT0123456789ABCD"] = {1, std::string("Li Lei\0Han Meimei\0\0", 19)};
+  key.certNames["FT0123456789ABCD"] = {1, std::string("Li Lei|Han Meimei\0", 18)};
   key.notBefore["Han Meimei"] = {1, std::string("2015-6-1\0", 9)};
   key.notAfter["Han Meimei"] = {1, std::string("2017-6-1\0", 9)};
   key.defaultPin["FT0123456789ABCD"] = 1;
@@ -227,8 +230,8 @@ TEST_F(UsbKeyProbeTest, MoreKeysThanTheSerialBufferHoldsStopAtItsEnd) {
   ScriptedKeyAdapter key = OneCertificateKey();
   key.keyCount = 1'000'000;
   key.missing = {"GetCertCN"};
-  loader.Put(kFennick, key.Exports());
-  CFeitianUSBKey probe(loader, kProgram);
+  loader.Put(kRavelin, key.Exports());
+  CWoqiUSBKey probe(loader, kProgram);
   EXPECT_EQ(probe.Detect(), 1'000'000);
   // "FT0123456789ABCD" and its NUL, then one empty text for each of the other zero bytes.
   EXPECT_EQ(probe.m_serials.size(), 1u + (2048u - 17u));
@@ -238,10 +241,54 @@ TEST_F(UsbKeyProbeTest, MoreKeysThanTheSerialBufferHoldsStopAtItsEnd) {
   EXPECT_EQ(loader.loaded, 0);
 }
 
+// What each adapter writes into its lists, and the serials and names the probe takes from it.
+TEST_F(UsbKeyProbeTest, EachAdapterListIsSplitAsItsAdapterWritesIt) {
+  struct Case {
+    const char* what;
+    bool fennick;
+    std::int32_t keyCount;
+    std::string serials;
+    std::string names;
+    std::vector<std::string> expectedSerials;
+    std::vector<std::string> expectedNames;  // of the first serial
+  };
+  const std::vector<Case> cases{
+      {"Fennick, two keys, two certificates", true, 2, "FT01|FT02\0"s,
+       "Li Lei|Han Meimei\0"s, {"FT01", "FT02"}, {"Li Lei", "Han Meimei"}},
+      {"Fennick, more serials than keys", true, 1, "FT01|FT02\0"s,
+       "Li Lei\0"s, {"FT01"}, {"Li Lei"}},
+      {"Fennick, empty entries left out", true, 3, "|FT01||\0"s,
+       "|Li Lei||Han Meimei|\0"s, {"FT01"}, {"Li Lei", "Han Meimei"}},
+      {"Fennick, no certificate", true, 1, "FT01\0"s, "\0"s,
+       {"FT01"}, {}},
+      {"Ravelin, NUL-separated names", false, 1, "WD01\0"s,
+       "Li Lei\0Han Meimei\0\0Later\0"s, {"WD01"}, {"Li Lei", "Han Meimei"}},
+      {"Ravelin, a bar is part of a name", false, 1, "WD01\0"s,
+       "Li|Lei\0\0"s, {"WD01"}, {"Li|Lei"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScriptedKeyAdapter key;
+    key.keyCount = c.keyCount;
+    key.serials = {1, c.serials};
+    key.certNames[c.expectedSerials.front()] = {1, c.names};
+    loader.Put(c.fennick ? kFennick : kRavelin, key.Exports());
+    CFeitianUSBKey feitian(loader, kProgram);
+    CWoqiUSBKey watchdata(loader, kProgram);
+    CUSBKey& probe = c.fennick ? static_cast<CUSBKey&>(feitian) : watchdata;
+    probe.Detect();
+    EXPECT_EQ(probe.m_serials, c.expectedSerials);
+    ASSERT_FALSE(probe.m_certNames.empty());
+    EXPECT_EQ(probe.m_certNames.front(), c.expectedNames);
+    feitian.Release();
+    watchdata.Release();
+  }
+}
+
 TEST_F(UsbKeyProbeTest, NameWithoutCertificateRecordsNoDate) {
   ScriptedKeyAdapter key = OneCertificateKey();
   // The second name matches no certificate: the adapter answers 1 and writes nothing.
-  key.certNames["FT0123456789ABCD"] = {1, std::string("Li Lei\0Nobody\0\0", 15)};
+  key.certNames["FT0123456789ABCD"] = {1, std::string("Li Lei|Nobody\0", 14)};
   loader.Put(kFennick, key.Exports());
   AddDriver("CFeitianUSBKey");
   EXPECT_EQ(Probe(), Blanked({Row(13, 0), Row(2, u"FT0123456789ABCD"), Row(3, 0), Row(4, 0),

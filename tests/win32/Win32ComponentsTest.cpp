@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "config/TextConversion.h"
 #include "diagnosis/ComponentPresence.h"
@@ -18,6 +20,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32WideEnvironment.h"
 #include "tests/win32/RawRegistry.h"
+#include "tests/win32/RunningSystem.h"
 #include "usbkey/UsbDeviceEnumeration.h"
 
 namespace tessaly::win32 {
@@ -65,10 +68,34 @@ TEST_F(Win32ComponentsTest, RegsvrRegistersTheTestLibraryAndTheClassIsFound) {
   ASSERT_TRUE(services.paths.PathExists(library));
   EXPECT_TRUE(services.launcher.RunCommand(RegisterServerCommandLine(library), true));
   EXPECT_TRUE(IsClsidRegistered(platform(), kClsid, u""));
-  EXPECT_TRUE(IsClsidRegistered(platform(), kClsid, u"64"));
+  // A 32-bit process starts the 32-bit regsvr32, which registers the library in the 32-bit
+  // view that a `bit` item does not read; a 64-bit process has one view only.
+  EXPECT_EQ(IsClsidRegistered(platform(), kClsid, u"64"), !RunsUnderWow64());
   EXPECT_TRUE(RegistryRefExists(registry, u"HKCR,CLSID\\" + kClsid + u"\\InprocServer32,"));
   EXPECT_TRUE(services.launcher.RunCommand(u"regsvr32 /s /u \"" + library + u"\"", true));
   EXPECT_FALSE(IsClsidRegistered(platform(), kClsid, u""));
+}
+
+TEST_F(Win32ComponentsTest, AnExpandableServerPathIsExpandedAsTheSystemDoes) {
+  // Registered for the user; the classes root shows it as the system's COM does.
+  const std::u16string clsid = u"{0B8E3F61-2C4D-4A7E-8F19-6D3A5C7B9E20}";
+  const std::u16string server = u"Software\\Classes\\CLSID\\" + clsid + u"\\InprocServer32";
+  const auto expandable = [](std::u16string_view text) {
+    std::vector<BYTE> bytes;
+    for (const char16_t unit : text) {
+      bytes.push_back(static_cast<BYTE>(unit));
+      bytes.push_back(static_cast<BYTE>(unit >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+  };
+  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\kernel32.dll")),
+            ERROR_SUCCESS);
+  EXPECT_TRUE(IsClsidRegistered(platform(), clsid, u""));
+  ASSERT_EQ(WriteRaw(server, u"", REG_EXPAND_SZ, expandable(u"%SystemRoot%\\system32\\no-such-file.dll")),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(IsClsidRegistered(platform(), clsid, u""));
+  DeleteRaw(server, u"");
 }
 
 TEST_F(Win32ComponentsTest, RegistryReferencesAndPathsOnTheRealSystem) {
@@ -81,7 +108,8 @@ TEST_F(Win32ComponentsTest, RegistryReferencesAndPathsOnTheRealSystem) {
   DeleteRaw(key, u"Version");
 
   EXPECT_TRUE(PathExistsFor(platform(), u"%SystemRoot%\\system32\\kernel32.dll", u""));
-  // A 64-bit process is never redirected: the switch has nothing to do, the test still runs.
+  // Under WoW64 the switch shows the native system32; a 64-bit process is never redirected
+  // and the switch has nothing to do. Either way the file is there.
   EXPECT_TRUE(PathExistsFor(platform(), u"%SystemRoot%\\system32\\kernel32.dll", u"64"));
   EXPECT_TRUE(PathExistsFor(platform(), u"%SystemRoot%", u""));
   EXPECT_FALSE(PathExistsFor(platform(), u"%SystemRoot%\\system32\\no-such-file.dll", u""));
@@ -97,7 +125,8 @@ TEST_F(Win32ComponentsTest, FileCurrencyReadsTheVersionResourceAndDigest) {
     bool current;
   } cases[] = {
       {"7.6.5.4", digest, true},        {"7.6.5.5", "", false},     {"7.7", "", false},
-      {"6.9.9.9", "", false},           {"1.9", "", true},          {"", "", true},
+      {"6.9.9.9", "", true},            {"7.5.9.9", "", true},      {"7.6.6.0", "", false},
+      {"1.9", "", true},                {"", "", true},
       {"7.6.5.4", std::string(32, '0'), false},
   };
   for (const auto& c : cases) {

@@ -81,8 +81,9 @@ TEST_F(Win32ConfigWorkerTest, TheOverrideInTheRegistryIsFetched) {
   EXPECT_EQ(online.load(), 1);
 }
 
+// A page that is no check-item document fails like any other download.
 TEST_F(Win32ConfigWorkerTest, AnOverrideThatFailsFallsBackToTheEmbeddedDefault) {
-  for (const char* path : {"/missing", "/short/4000"}) {
+  for (const char* path : {"/missing", "/short/4000", "/not-config"}) {
     SetOverride(path);
     CheckConfig fresh;
     const ConfigPlatform platform{codePages, fileSystem, environment, systemFacts};
@@ -93,14 +94,6 @@ TEST_F(Win32ConfigWorkerTest, AnOverrideThatFailsFallsBackToTheEmbeddedDefault) 
     EXPECT_TRUE(fresh.configReady.load()) << path;
     EXPECT_EQ(online.load(), 0) << path;
   }
-}
-
-TEST_F(Win32ConfigWorkerTest, ADownloadedPageThatIsNoDocumentLeavesTheConfigurationNotReady) {
-  SetOverride("/not-config");
-  Run();
-  EXPECT_FALSE(config.configReady.load());
-  EXPECT_EQ(online.load(), 1);
-  EXPECT_TRUE(config.items.empty());
 }
 
 TEST_F(Win32ConfigWorkerTest, WithoutOverrideTheServerDocumentForThisSystemIsFetched) {

@@ -103,11 +103,25 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
        {Row(13, 0), Row(2, u"FT00000000000001|FT00000000000002"), Row(3, 0), Row(4, 0), Row(5, 0),
         Row(6, 1), Row(8, u"2015-6-1"), Row(9, u"2017-6-1"), Row(7, 2)}},
   };
+  // Each probe loads and unloads Fennick; Feitian's library is loaded and initialised once
+  // per process, on the calling thread, and never freed or finalised under the loader's
+  // lock (Fennick keeps it until the process ends).
+  const bool loadedBefore = GetModuleHandleW(L"QUAYMARKAUDIOPASS3000.dll") != nullptr;
+  const std::string log = Write("pkcs11.log", "");
+  SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", log.c_str());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     UseTokens(c.tokens);
     EXPECT_EQ(Probe(), Blanked(c.panel));
   }
+  SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", nullptr);
+  std::ifstream lines(log);
+  std::vector<std::string> events;
+  for (std::string event, thread; lines >> event >> thread;) {
+    events.push_back(event + " " + (thread == std::to_string(GetCurrentThreadId()) ? "here" : thread));
+  }
+  EXPECT_EQ(events, loadedBefore ? std::vector<std::string>{}
+                                 : std::vector<std::string>{"attach here", "C_Initialize here"});
 }
 
 TEST_F(Win32FennickTest, TheProbeReadsFennickWithinItsBuffers) {

@@ -47,6 +47,20 @@ bool WriteRaw(const std::u16string& path, const std::string& bytes) {
   return CloseHandle(file) && ok;
 }
 
+// Runs `action` on the files a 64-bit program sees: a 32-bit process on 64-bit Windows has
+// its redirection switched off around it (a 64-bit process is never redirected, and 32-bit
+// Windows has nothing to switch).
+template <typename Action>
+auto OnNativeFiles(Action action) {
+  PVOID redirection = nullptr;
+  const bool switched = Wow64DisableWow64FsRedirection(&redirection);
+  auto result = action();
+  if (switched) {
+    Wow64RevertWow64FsRedirection(redirection);
+  }
+  return result;
+}
+
 bool Exists(const std::u16string& path) {
   return GetFileAttributesW(AsWide(path)) != INVALID_FILE_ATTRIBUTES;
 }
@@ -73,6 +87,7 @@ class RestoredAtExit {
  public:
   explicit RestoredAtExit(std::u16string path) : path_(std::move(path)), saved_(ReadRaw(path_)) {}
   ~RestoredAtExit() {
+    SetFileAttributesW(AsWide(path_), FILE_ATTRIBUTE_NORMAL);
     if (saved_) {
       WriteRaw(path_, *saved_);
     } else {
@@ -126,18 +141,33 @@ TEST(Win32HostsCheckTest, ChecksAndRepairsTheSystemHostsFile) {
   ASSERT_TRUE(path.ends_with(u"\\system32\\drivers\\etc\\hosts")) << path.size();
   const RestoredAtExit restore(path);
 
+  // The file is arranged and looked at where Windows itself reads it, which a 32-bit
+  // process on 64-bit Windows reaches only because drivers\etc is not redirected.
   CheckConfig config;
   config.groups.push_back({.type = "host", .entries = {{.text = "ebank.example.cn"}}});
-  ASSERT_TRUE(WriteRaw(path,
-                       "127.0.0.1 localhost\r\n6.6.6.6 EBANK.example.cn\r\n"
-                       "::1 ebank.example.cn\r\n7.7.7.7 ebank.example.cn"));
+  ASSERT_TRUE(OnNativeFiles([&] {
+    return WriteRaw(path,
+                    "127.0.0.1 localhost\r\n6.6.6.6 EBANK.example.cn\r\n"
+                    "::1 ebank.example.cn\r\n7.7.7.7 ebank.example.cn");
+  }));
   EXPECT_FALSE(CheckHosts(config, environment, files, false));
   EXPECT_FALSE(config.hostsOk);
 
   EXPECT_TRUE(CheckHosts(config, environment, files, true));
-  EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n::1 ebank.example.cn\r\n");
+  EXPECT_EQ(OnNativeFiles([&] { return ReadRaw(path); }),
+            "\r\n127.0.0.1 localhost\r\n::1 ebank.example.cn\r\n");
   EXPECT_TRUE(CheckHosts(config, environment, files, false));
   EXPECT_TRUE(config.hostsOk);
+
+  // A read-only hosts file is repaired and stays read-only.
+  const DWORD marks = FILE_ATTRIBUTE_READONLY;
+  ASSERT_TRUE(WriteRaw(path, "127.0.0.1 localhost\r\n6.6.6.6 ebank.example.cn\r\n"));
+  ASSERT_TRUE(SetFileAttributesW(AsWide(path), marks));
+  EXPECT_FALSE(CheckHosts(config, environment, files, false));
+  EXPECT_TRUE(CheckHosts(config, environment, files, true));
+  EXPECT_EQ(ReadRaw(path), "\r\n127.0.0.1 localhost\r\n");
+  EXPECT_EQ(GetFileAttributesW(AsWide(path)) & marks, marks) << "still read-only";
+  EXPECT_TRUE(CheckHosts(config, environment, files, false));
 
   const std::u16string folder = path.substr(0, path.size() - 5);
   EXPECT_TRUE(Listed(folder, u"~tessaly-*").empty()) << "nothing is left beside the file";

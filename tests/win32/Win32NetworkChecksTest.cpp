@@ -26,6 +26,7 @@
 #include "platform/win32/Win32SslCacheLibraries.h"
 #include "platform/win32/Win32UrlZones.h"
 #include "platform/win32/WinInetSession.h"
+#include "tests/win32/RunningSystem.h"
 #include "tests/win32/TestServer.h"
 
 namespace tessaly::win32 {
@@ -34,13 +35,6 @@ namespace {
 using testing::Contains;
 using testing::ElementsAre;
 using testing::IsEmpty;
-
-// Wine lacks a few of the functions these checks use; there the tests assert the failure
-// path instead of the effect.
-bool RunningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 ConfigGroup Group(std::string type, std::vector<ConfigEntry> entries) {
   return ConfigGroup{.type = std::move(type), .entries = std::move(entries)};

@@ -5,10 +5,13 @@
 
 #include <string>
 
+#include "platform/win32/SystemLibrary.h"
+#include "platform/win32/WideText.h"
 #include "platform/win32/Win32CodePages.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32ModuleResources.h"
+#include "platform/win32/Win32ProgramPath.h"
 #include "platform/win32/Win32SystemFacts.h"
 
 namespace tessaly::win32 {
@@ -99,6 +102,35 @@ TEST(Win32SystemFactsTest, MajorVersionIsAWindowsNtVersion) {
   const unsigned major = Win32SystemFacts().WindowsMajorVersion();
   EXPECT_GE(major, 5u);
   EXPECT_LE(major, 10u);
+}
+
+}  // namespace
+}  // namespace tessaly::win32
+
+namespace tessaly::win32 {
+namespace {
+
+// A file named like a system library beside the program (where a download could put one)
+// is never what the program loads: the system folder's library is.
+TEST(SystemLibraryTest, ASystemLibraryComesFromTheSystemFolderNotTheProgramsOwn) {
+  const std::u16string program = ModuleFilePath();
+  const std::u16string planted = program.substr(0, program.find_last_of(u'\\') + 1) + u"schannel.dll";
+  ASSERT_TRUE(CopyFileW(AsWide(program), AsWide(planted), FALSE));
+  wchar_t system[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  for (const wchar_t* name : {L"schannel.dll", L"wininet.dll"}) {
+    SCOPED_TRACE(name);
+    const unique_hmodule library = LoadSystemLibrary(name);
+    ASSERT_TRUE(library);
+    const std::u16string loaded = ModuleFilePath(library.get());
+    EXPECT_EQ(CompareStringOrdinal(AsWide(loaded), static_cast<int>(length), system,
+                                   static_cast<int>(length), TRUE),
+              CSTR_EQUAL)
+        << "loaded from " << std::string(loaded.begin(), loaded.end());
+  }
+  EXPECT_FALSE(LoadSystemLibrary(L"no-such-library-anywhere.dll"));
+  DeleteFileW(AsWide(planted));
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// The string table as LoadStringW sees it in the module, and the prompts where no box can
-// be shown (the test machine has no display; with one, a box would wait for a click).
+// The string table as LoadStringW sees it in the module, and the prompts: where no box can
+// be shown, and where one is shown and answered.
 #include "platform/win32/Win32Prompts.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/StringTable.h"
+#include "tests/program/DesktopWindows.h"
 
 namespace tessaly::win32 {
 namespace {
@@ -42,19 +45,50 @@ bool WindowsCanBeShown() {
   return true;
 }
 
-TEST(Win32PromptsTest, ABoxThatCannotBeShownAnswersNeitherYesNorNo) {
-  if (WindowsCanBeShown()) {
-    GTEST_SKIP() << "a display is attached: the boxes would wait for the user";
-  }
+// Where no box can be shown, a question answers neither choice and an information box not
+// "OK"; where boxes show, each answers what is pressed in it (pressed from outside, as a
+// user's click would be).
+TEST(Win32PromptsTest, EachBoxAnswersWhatIsPressedOrNothingWhereNoneCanBeShown) {
   Win32Prompts prompts(OwnModule(), kStringProgramTitle);
-  EXPECT_EQ(prompts.AskYesNo(kStringDownloadFailedQuestion, kStringDownloadFailedInstruction,
-                             kStringContinueDownloading, kStringStopDownloading),
-            YesNoAnswer::Neither);
-  EXPECT_EQ(prompts.AskYesNo(kStringCertEnrollMissingQuestion, 0, kStringYes, kStringNo),
-            YesNoAnswer::Neither);
-  EXPECT_NE(prompts.ShowInfo(kStringMandatoryUpdateNotice), IDOK);
-  EXPECT_NE(prompts.ShowInfoText(u"已是最新版本，不需要更新"), IDOK);
-  prompts.ShowWarning(u"警告", u"text");  // returns at once instead of waiting
+  const std::u16string title = LoadProgramString(OwnModule(), kStringProgramTitle);
+  if (!WindowsCanBeShown()) {
+    EXPECT_EQ(prompts.AskYesNo(kStringDownloadFailedQuestion, kStringDownloadFailedInstruction,
+                               kStringContinueDownloading, kStringStopDownloading),
+              YesNoAnswer::Neither);
+    EXPECT_EQ(prompts.AskYesNo(kStringCertEnrollMissingQuestion, 0, kStringYes, kStringNo),
+              YesNoAnswer::Neither);
+    EXPECT_NE(prompts.ShowInfo(kStringMandatoryUpdateNotice), IDOK);
+    EXPECT_NE(prompts.ShowInfoText(u"已是最新版本，不需要更新"), IDOK);
+    prompts.ShowWarning(u"警告", u"text");  // returns at once instead of waiting
+    return;
+  }
+  {
+    DialogAnswerer yes(title, IDYES);
+    EXPECT_EQ(prompts.AskYesNo(kStringDownloadFailedQuestion, kStringDownloadFailedInstruction,
+                               kStringContinueDownloading, kStringStopDownloading),
+              YesNoAnswer::Yes);
+    yes.Join();
+    EXPECT_TRUE(yes.answered());
+  }
+  {
+    DialogAnswerer no(title, IDNO);
+    EXPECT_EQ(prompts.AskYesNo(kStringCertEnrollMissingQuestion, 0, kStringYes, kStringNo),
+              YesNoAnswer::No);
+    no.Join();
+    EXPECT_TRUE(no.answered());
+  }
+  {
+    DialogAnswerer ok(title, IDOK);
+    EXPECT_EQ(prompts.ShowInfo(kStringMandatoryUpdateNotice), IDOK);
+    ok.Join();
+    EXPECT_NE(std::find(ok.texts().begin(), ok.texts().end(),
+                        LoadProgramString(OwnModule(), kStringMandatoryUpdateNotice)),
+              ok.texts().end());
+  }
+  DialogAnswerer warning(u"警告", IDOK);
+  prompts.ShowWarning(u"警告", u"text");
+  warning.Join();
+  EXPECT_TRUE(warning.answered());
 }
 
 }  // namespace

@@ -148,22 +148,29 @@ TEST_F(WinInetDownloadTest, ProgressRisesWhileASlowBodyArrives) {
   EXPECT_GE(between, 2) << "the watcher saw the transfer under way";
 }
 
-TEST_F(WinInetDownloadTest, FailedFileDownloadsLeaveNoFile) {
-  for (const char* path : {"/missing", "/short/10000", "/bad-length"}) {
+// A failed download over an installed file: the file stays byte for byte, and nothing of
+// the download is left beside it.
+TEST_F(WinInetDownloadTest, FailedFileDownloadsLeaveTheInstalledFileByteForByte) {
+  const std::string installed = TestPattern(30000);
+  for (const char* path : {"/missing", "/short/10000", "/bad-length", "/chunked/9000", "/bytes/10"}) {
+    SCOPED_TRACE(path);
     const std::u16string target = Target();
+    created.push_back(DownloadStagingPath(target));
+    ASSERT_EQ(DownloadToFile(*session, Url("/bytes/30000"), files, target), 30000u);
+    // The complete download of "/bytes/10" meets the file in use, as a loaded control is.
+    const bool inUse = std::string_view(path) == "/bytes/10";
+    HANDLE user = inUse ? CreateFileW(AsWide(target), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE;
+    ASSERT_EQ(user != INVALID_HANDLE_VALUE, inUse);
     std::atomic<int> progress{-1};
-    EXPECT_EQ(DownloadToFile(*session, Url(path), files, target, &progress), 0u) << path;
-    EXPECT_FALSE(Exists(target)) << path;
-    EXPECT_NE(progress.load(), 100) << path;
+    EXPECT_EQ(DownloadToFile(*session, Url(path), files, target, &progress), 0u);
+    if (user != INVALID_HANDLE_VALUE) {
+      CloseHandle(user);
+    }
+    EXPECT_EQ(Contents(target), installed);
+    EXPECT_FALSE(Exists(DownloadStagingPath(target)));
   }
-}
-
-TEST_F(WinInetDownloadTest, AFileWithoutLengthIsKeptThoughTheAnswerIsZero) {
-  const std::u16string target = Target();
-  std::atomic<int> progress{-1};
-  EXPECT_EQ(DownloadToFile(*session, Url("/chunked/9000"), files, target, &progress), 0u);
-  EXPECT_EQ(Contents(target), TestPattern(9000));
-  EXPECT_EQ(progress.load(), 0);
 }
 
 TEST_F(WinInetDownloadTest, ATargetThatCannotBeCreatedMeansNoRequest) {

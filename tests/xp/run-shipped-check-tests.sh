@@ -69,6 +69,11 @@ expect "a missing file fails, the others are still checked" 1 \
   '^1 passed, 1 failed$' "$work/thread-local.dll" "$work/gone.dll"
 expect "not an image" 1 'not a PE image' "$here/NativeTlsProbe.c"
 expect "empty list" 1 'lists no shipped file'
+# Beside a build's list, the build's version: a file without that version resource fails.
+echo 1.0.0.4 >"$work/shipped-version.txt"
+expect "a file without the build's version" 1 'thread-local\.dll: 0 version resources, not one' \
+  "$work/thread-local.dll"
+rm "$work/shipped-version.txt"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

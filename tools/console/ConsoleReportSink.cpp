@@ -137,10 +137,11 @@ std::string ConsoleReportSink::DescribeProgressItem(std::int32_t item,
 
 std::string ConsoleReportSink::DescribeCheckItem(std::int32_t item,
                                                  const PageValue& value) const {
-  std::string number = std::to_string(item);
-  if (number.size() < 2) {
-    number.insert(0, " ");
-  }
+  // Right-aligned in two columns. Padding first and digits appended: GCC 12 at -O3 takes an
+  // insertion at the front for an overlapping copy (a false -Wrestrict).
+  const std::string digits = std::to_string(item);
+  std::string number(digits.size() < 2 ? 1 : 0, ' ');
+  number += digits;
   const std::u16string_view name = CheckItemName(item);
   std::string line = "[" + number + "] " + (name.empty() ? "检测项" : Utf8(name)) + ": ";
   const std::int32_t* state = NumberOf(value);

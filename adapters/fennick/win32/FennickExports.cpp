@@ -1,6 +1,8 @@
 // The exports of Fennick.dll. Their names come from Fennick.def, undecorated also where
 // the callee-cleans convention decorates them (32-bit Windows).
 
+#include <windows.h>
+
 #include <cstdint>
 #include <type_traits>
 
@@ -14,8 +16,15 @@
 namespace tessaly::fennick {
 namespace {
 
-// Everything behind the exports, created by the first call of any export and destroyed
-// when the library is unloaded or the process ends.
+// Everything behind the exports, created by the first call of any export (outside the
+// loader's lock) and kept until the process ends, Feitian's library loaded and initialised
+// once with it. Fennick itself is unloaded after every probe item, and freeing Feitian's
+// library there would run inside the loader's detach notification, where neither its
+// C_Finalize nor its own clean-up may safely run. So the first call pins Fennick in the
+// process and the object is never destroyed: no code of Feitian's library runs under the
+// loader's lock, and it is not loaded and initialised again at every item. There is no
+// later point outside that lock at which the library could still be finalised: when the
+// process ends, the system releases it with everything else.
 struct FennickProcess {
   win32::Win32ModuleLoader modules;
   win32::Win32CertificateDecoder certificates;
@@ -25,9 +34,20 @@ struct FennickProcess {
   FennickAdapter adapter{layer, certificates, clock, trace};
 };
 
+void PinThisLibrary() {
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                     reinterpret_cast<LPCWSTR>(&PinThisLibrary), &self);
+}
+
 FennickAdapter& Fennick() {
-  static FennickProcess process;
-  return process.adapter;
+  // Made once, never destroyed (see FennickProcess); the exports are called from one thread
+  // at a time.
+  static FennickProcess* const process = [] {
+    PinThisLibrary();
+    return new FennickProcess;
+  }();
+  return process->adapter;
 }
 
 }  // namespace

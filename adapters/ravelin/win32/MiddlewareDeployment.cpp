@@ -1,5 +1,6 @@
 #include "adapters/ravelin/win32/MiddlewareDeployment.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <set>
@@ -44,6 +45,35 @@ bool CreateDirectories(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != FALSE || DirectoryExists(path);
 }
 
+// Whether the file at `path` holds exactly `size` bytes equal to `bytes`.
+bool HoldsExactly(const std::string& path, const void* bytes, DWORD size) {
+  const unique_handle input(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!input || input.get() == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  LARGE_INTEGER length{};
+  if (!GetFileSizeEx(input.get(), &length) || length.QuadPart != size) {
+    return false;
+  }
+  const auto* expected = static_cast<const char*>(bytes);
+  std::array<char, 16384> chunk{};
+  for (DWORD offset = 0; offset < size;) {
+    DWORD read = 0;
+    const DWORD wanted = std::min<DWORD>(size - offset, static_cast<DWORD>(chunk.size()));
+    if (!ReadFile(input.get(), chunk.data(), wanted, &read, nullptr) || read == 0 ||
+        std::memcmp(chunk.data(), expected + offset, read) != 0) {
+      return false;
+    }
+    offset += read;
+  }
+  return true;
+}
+
+// A copy that another process still holds (it could be neither deleted nor replaced) is
+// kept when it is the carried file itself, which it normally is: both processes then use
+// the same files.
 bool WriteCarriedFile(HMODULE library, const CarriedFile& file, const std::string& folder) {
   HRSRC resource = FindResourceExA(library, "DLLRES", MAKEINTRESOURCEA(file.resourceId), kChinesePrc);
   const DWORD size = resource == nullptr ? 0 : SizeofResource(library, resource);
@@ -53,6 +83,9 @@ bool WriteCarriedFile(HMODULE library, const CarriedFile& file, const std::strin
     return false;
   }
   const std::string path = folder + "\\" + file.fileName;
+  if (HoldsExactly(path, bytes, size)) {
+    return true;
+  }
   const unique_handle output(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!output || output.get() == INVALID_HANDLE_VALUE) {
@@ -117,6 +150,23 @@ void RemoveMiddlewareFiles(const std::string& folder) {
     DeleteFileA(path.c_str());
   } while (FindNextFileA(search, &entry));
   FindClose(search);
+}
+
+std::vector<unique_handle> HoldMiddlewareFiles(const std::string& folder) {
+  std::vector<unique_handle> held;
+  for (const CarriedFile& file : kCarriedFiles) {
+    const std::string name = file.fileName;
+    // A library may not change under the process that maps it; the token manager may
+    // write its configuration files.
+    const bool library = name.size() > 4 && _stricmp(name.c_str() + name.size() - 4, ".dll") == 0;
+    const DWORD sharing = library ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    unique_handle handle(CreateFileA((folder + "\\" + name).c_str(), GENERIC_READ, sharing,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle && handle.get() != INVALID_HANDLE_VALUE) {
+      held.push_back(std::move(handle));
+    }
+  }
+  return held;
 }
 
 bool DeployMiddleware(HMODULE library, const std::string& folder) {

@@ -62,26 +62,20 @@ var certDownload = (function () {
     }
   };
 
-  /* The Windows version from the browser's user-agent string ("Windows NT 6.1"); 0 when
-     it names none. */
-  self.windowsVersion = function () {
-    var match = /Windows NT (\d+)\.(\d+)/.exec(navigator.userAgent);
-    return match ? parseInt(match[1], 10) + parseInt(match[2], 10) / 10 : 0;
-  };
-
   /* Returns { request: Base64 PKCS#10, install: function (signed) -> bool } or null when
-     the control fails. */
+     the control fails. The request is made through the control the page holds: Xenroll
+     can be registered on later systems too (the enrolment repair registers it), and then
+     it is the object in the page, whatever the Windows version. */
   self.makeRequest = function (subjectDn) {
     var control = self.enrollControl();
-    var version = self.windowsVersion();
     if (!control) {
       return null;
     }
     try {
-      if (version === 0 || version >= 6) {
-        return certEnrollRequest(control, subjectDn);
+      if (self.controlKind === "xenroll") {
+        return xenrollRequest(control, subjectDn);
       }
-      return xenrollRequest(control, subjectDn);
+      return certEnrollRequest(control, subjectDn);
     } catch (e) {
       return null;
     }

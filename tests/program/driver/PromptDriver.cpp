@@ -7,16 +7,23 @@
 //   prompt_driver close           closes the main window
 //   prompt_driver poll            fires the main window's configuration poll (timer 1), as
 //                                 the page's load does; Wine has no HTML engine to load it
+//   prompt_driver question        waits for the update question, leaving it open
+//   prompt_driver hide-main       hides the main window (found by its mark, as a second
+//                                 start finds it), as the page's `exit` does
+//   prompt_driver program-folder  prints %ProgramFiles% as a process of this build sees it
+//                                 (for a 32-bit one on 64-bit Windows "Program Files (x86)")
 //   prompt_driver setup TEXT      presses the setup's forward button (its window "Tessaly 安装")
 //                                 once it shows TEXT and is enabled: "下一步(&N) >",
 //                                 "安装(&I)", "完成(&F)"
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "resources/StringTable.h"
+#include "shell/win32/MainWindowMark.h"
 
 namespace {
 
@@ -98,6 +105,16 @@ int Press(std::u16string_view text, int button) {
   return 0;
 }
 
+int PrintProgramFolder() {
+  wchar_t folder[1024];
+  const DWORD length = ExpandEnvironmentStringsW(L"%ProgramFiles%", folder,
+                                                 static_cast<DWORD>(std::size(folder)));
+  if (length == 0 || length > std::size(folder) || folder[0] == L'%') {
+    return 1;
+  }
+  char text[4096];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, folder, -1, text, sizeof text, nullptr, nullptr);
+  return bytes > 0 && std::printf("%s\n", text) > 0 ? 0 : 1;
 // The setup's forward button has the dialog id IDOK on every page; its text tells the page.
 int PressSetupButton(std::u16string_view text) {
   for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
@@ -127,6 +144,16 @@ int wmain(int count, wchar_t** arguments) {
   }
   if (command == L"confirm") {
     return Press(ProgramString(tessaly::kStringMandatoryUpdateNotice), IDOK);
+  }
+  if (command == L"question") {
+    return WaitForDialog(ProgramString(tessaly::kStringUpdateNow)) != nullptr ? 0 : 1;
+  }
+  if (command == L"hide-main") {
+    const HWND main = tessaly::win32::FindMainWindow();
+    return main != nullptr && ShowWindow(main, SW_HIDE) != FALSE ? 0 : 1;
+  }
+  if (command == L"program-folder") {
+    return PrintProgramFolder();
   }
   if (command == L"main-window") {
     return WaitForDialog({}) != nullptr ? 0 : 1;
