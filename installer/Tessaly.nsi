@@ -64,67 +64,86 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "Brimvane"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "SimpChinese"
 
-; The running program is asked to close the way a user closes it: WM_CLOSE to its main window
-; (the dialog class "#32770" titled "Tessaly"). A box of the program carries the same class and
-; title, so the request repeats while such a window is left; then the process itself is given
-; the rest of the bound to end.
+; The running program is asked to close as the tray's "退出" closes it: the registered window
+; message below, broadcast, is answered by its main window alone (its message boxes are
+; "#32770" windows titled "Tessaly" too, so neither class nor title can find it). The program
+; has ended once its instance mutex can no longer be opened; the request is repeated while it
+; runs, within a bound.
+!define CLOSE_REQUEST_MESSAGE "Tessaly.Close.9B4BFD6D-8E84-4680-BCD1-99FCD2D5ADE0"
+!define INSTANCE_MUTEX "Local\9B4BFD6D-8E84-4680-BCD1-99FCD2D5ADE0"
 !define CLOSE_BOUND_MS 20000
-!define CLOSE_STEP_MS 500
+!define CLOSE_STEP_MS 250
+!define /math CLOSE_STEPS ${CLOSE_BOUND_MS} / ${CLOSE_STEP_MS}
+!define CLOSE_REPEAT_STEPS 8
 !define /ifndef SYNCHRONIZE 0x00100000
+!define /ifndef HWND_BROADCAST 0xFFFF
+; After the program's end, a file may stay in use for a moment (the process still unloading).
+!define LOCK_RETRY_STEPS 10
+!define LOCK_STEP_MS 500
+!define READ_AND_WRITE 0xC0000000
+!define /ifndef OPEN_EXISTING 3
+!define /ifndef INVALID_HANDLE_VALUE -1
 
 Var wasRunning
 
 !macro DEFINE_CLOSE_RUNNING_PROGRAM prefix
-; Sets $wasRunning to 1 when the program was running; $0-$4 are overwritten.
+; Sets $wasRunning to 1 when the program was running; $0-$3 are overwritten.
 Function ${prefix}CloseRunningProgram
   StrCpy $wasRunning 0
-  StrCpy $3 0
-  StrCpy $4 0
+  System::Call 'user32::RegisterWindowMessageW(w "${CLOSE_REQUEST_MESSAGE}") i.r0'
+  StrCpy $2 0
   ${Do}
-    System::Call 'user32::FindWindowW(w "#32770", w "Tessaly") p.r0'
-    ${If} $0 P= 0
+    System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${INSTANCE_MUTEX}") p.r1'
+    ${If} $1 P= 0
       ${Break}
     ${EndIf}
+    ; Held only for this look: an open handle would keep the mutex alive.
+    System::Call 'kernel32::CloseHandle(p r1)'
     StrCpy $wasRunning 1
-    ${If} $3 P= 0
-      System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
-      System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p.r3'
+    IntOp $3 $2 % ${CLOSE_REPEAT_STEPS}
+    ${If} $3 = 0
+      System::Call 'user32::PostMessageW(p ${HWND_BROADCAST}, i r0, p 0, p 0)'
     ${EndIf}
-    System::Call 'user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)'
-    ${If} $3 P<> 0
-      System::Call 'kernel32::WaitForSingleObject(p r3, i ${CLOSE_STEP_MS}) i.r2'
-    ${Else}
-      Sleep ${CLOSE_STEP_MS}
-    ${EndIf}
-    IntOp $4 $4 + ${CLOSE_STEP_MS}
-  ${LoopWhile} $4 < ${CLOSE_BOUND_MS}
-  ${If} $3 P<> 0
-    IntOp $4 ${CLOSE_BOUND_MS} - $4
-    ${If} $4 < 0
-      StrCpy $4 0
-    ${EndIf}
-    System::Call 'kernel32::WaitForSingleObject(p r3, i r4) i.r2'
-    System::Call 'kernel32::CloseHandle(p r3)'
-  ${EndIf}
+    Sleep ${CLOSE_STEP_MS}
+    IntOp $2 $2 + 1
+  ${LoopWhile} $2 < ${CLOSE_STEPS}
 FunctionEnd
 !macroend
 !insertmacro DEFINE_CLOSE_RUNNING_PROGRAM ""
 !insertmacro DEFINE_CLOSE_RUNNING_PROGRAM "un."
 
-; A file that cannot be opened for writing (a running program, a loaded library, a file held
-; open without sharing) cannot be replaced or removed: stop before anything is changed, so
-; the installation as it is keeps working.
+; A file that cannot be opened for writing without sharing (a running program, a loaded
+; library, a file another program holds open) cannot be replaced or removed: stop before
+; anything is changed, so the installation as it is keeps working. NSIS's own FileOpen shares
+; the file with other readers and writers, so it does not see a holder that shares it.
 !macro STOP_IF_LOCKED name
   ${If} ${FileExists} "$INSTDIR\${name}"
-    ClearErrors
-    FileOpen $0 "$INSTDIR\${name}" a
-    ${If} ${Errors}
-      StrCpy $1 "$INSTDIR\${name}"
-      Call ${LOCK_FAIL_PREFIX}FailLocked
-    ${EndIf}
-    FileClose $0
+    StrCpy $1 "$INSTDIR\${name}"
+    Call ${LOCK_FAIL_PREFIX}StopIfLocked
   ${EndIf}
 !macroend
+
+!macro DEFINE_STOP_IF_LOCKED prefix
+; Fails the setup when the file $1 stays in use; $0 and $2 are overwritten.
+Function ${prefix}StopIfLocked
+  StrCpy $2 0
+  ${Do}
+    System::Call 'kernel32::CreateFileW(w r1, i ${READ_AND_WRITE}, i 0, p 0, i ${OPEN_EXISTING}, i 0, p 0) p.r0'
+    ${If} $0 P<> ${INVALID_HANDLE_VALUE}
+      System::Call 'kernel32::CloseHandle(p r0)'
+      Return
+    ${EndIf}
+    IntOp $2 $2 + 1
+    ${If} $2 >= ${LOCK_RETRY_STEPS}
+      Call ${prefix}FailLocked
+    ${EndIf}
+    Sleep ${LOCK_STEP_MS}
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro DEFINE_STOP_IF_LOCKED ""
+!insertmacro DEFINE_STOP_IF_LOCKED "un."
+
 !macro INSTALL_FILE name
   File "${STAGE}\${name}"
 !macroend

@@ -39,15 +39,15 @@ fi
 
 files=$TESSALY_UPDATE_FILES
 server=$TESSALY_TEST_SERVER
-wine=/usr/lib/wine/wine64
+# shellcheck source=../wine-prefix.sh
+. "$here/../wine-prefix.sh"
 work=$(mktemp -d)
-WINEPREFIX="$work/prefix"
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$work/prefix"
 display_pid=
 holder=
 cleanup() {
   [ -n "$holder" ] && kill "$holder" 2>/dev/null
-  /usr/lib/wine/wineserver -k 2>/dev/null
+  "$wineserver" -k 2>/dev/null
   [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -89,8 +89,16 @@ for number in $(seq 140 199); do
 done
 [ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
 
-"$wine" wineboot --init >/dev/null 2>&1
-/usr/lib/wine/wineserver -w
+init_wine_prefix
+# Like a Chinese Windows, the dialog font and the captions' font show Chinese (Debian's Noto
+# CJK), so that the pictures of the pages show their text; Wine draws the frames itself, as
+# there is no window manager to do it.
+"$wine" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes" \
+  /v "MS Shell Dlg" /t REG_SZ /d "Noto Sans CJK SC" /f >/dev/null 2>&1
+"$wine" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
+  /v Tahoma /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK SC" /f >/dev/null 2>&1
+"$wine" reg add "HKCU\Software\Wine\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+"$wineserver" -w
 
 drive=$WINEPREFIX/drive_c
 folder="$drive/Program Files (x86)/Tessaly"
@@ -109,7 +117,7 @@ next_stage=${next_setup%.exe}-files
 # What the prefix holds: every file and folder (outside Wine's own changing logs and
 # caches), and every registry key, with the registry flushed to its files first.
 snapshot() {
-  /usr/lib/wine/wineserver -w
+  "$wineserver" -w
   (cd "$drive" && find . -path ./windows/Installer -prune -o -path "./${temp#"$drive"/}/*" -prune \
      -o -path ./windows/temp -prune -o -print | sort)
   grep -haE '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' | sort
@@ -175,10 +183,9 @@ check "over: its window is back" "$wine" "$driver" main-window
 
 # ---- a file that stays locked ----
 before_lock=$(program_pid)
-"$wine" "$hold_file" "$windows_folder\\Fennick.dll" >/dev/null 2>&1 &
+"$wine" "$hold_file" "$windows_folder\\Fennick.dll" >"$work/holder.txt" 2>/dev/null &
 holder=$!
-# Wine takes its time to start a process on a busy machine.
-sleep 15
+check "locked: the file is held open without sharing" eventually grep -q held "$work/holder.txt"
 cp "$folder/Tessaly.exe" "$work/installed-program"
 "$wine" "$next_setup" /S >/dev/null 2>&1
 check "locked: the setup fails with exit status 2" [ $? -eq 2 ]
@@ -186,10 +193,14 @@ check "locked: the program file is unchanged" cmp -s "$folder/Tessaly.exe" "$wor
 check "locked: the uninstall entry keeps its version" value_is "$uninstall_key" DisplayVersion 32 1.0.0.4
 check "locked: the program runs again" eventually runs_anew "$before_lock"
 kill "$holder" 2>/dev/null
+check "locked: the holder of the file has ended" eventually ended "$holder"
 wait "$holder" 2>/dev/null
 holder=
 
 # ---- the self-update's installer variant ----
+# It starts from the first version, whatever the locked case left.
+"$wine" "$setup" /S >/dev/null 2>&1
+check "update: the first version is installed to begin with" value_is "$uninstall_key" DisplayVersion 32 1.0.0.4
 cp "$next_setup" "$files/TessalySetup.exe"
 cat >"$files/update.xml" <<DOCUMENT
 <?xml version="1.0" encoding="utf-8"?>
@@ -199,7 +210,7 @@ cat >"$files/update.xml" <<DOCUMENT
 </checkitems>
 DOCUMENT
 "$wine" "$driver" close >/dev/null 2>&1
-timeout 60 /usr/lib/wine/wineserver -w || /usr/lib/wine/wineserver -k
+timeout 60 "$wineserver" -w || "$wineserver" -k
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$server/files/update.xml" /f >/dev/null 2>&1
 "$wine" reg delete "$settings" /v LastUpdate /f >/dev/null 2>&1
@@ -247,7 +258,7 @@ running_now=$(program_pid)
 "$wine" reg delete 'HKCU\Software\Brimvane\Tessaly' /f >/dev/null 2>&1
 "$wine" "$windows_folder\\Uninstall.exe" /S >/dev/null 2>&1
 check "uninstall: silent uninstall exits 0" [ $? -eq 0 ]
-timeout 120 /usr/lib/wine/wineserver -w
+timeout 120 "$wineserver" -w
 check "uninstall: the running program was ended" ended "${running_now:-0}"
 check "uninstall: the program folder is gone" test ! -e "$folder"
 check "uninstall: the shortcuts are gone" test ! -e "$menu" -a ! -e "$desktop"

@@ -115,6 +115,8 @@ int PrintProgramFolder() {
   char text[4096];
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, folder, -1, text, sizeof text, nullptr, nullptr);
   return bytes > 0 && std::printf("%s\n", text) > 0 ? 0 : 1;
+}
+
 // The setup's forward button has the dialog id IDOK on every page; its text tells the page.
 int PressSetupButton(std::u16string_view text) {
   for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
