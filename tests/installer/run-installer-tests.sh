@@ -8,9 +8,10 @@
 #               damaged file and starts the program again
 #   locked      a file held open fails the setup (exit status 2), changes nothing and leaves
 #               the program running
-#   update      the self-update's installer variant: the program downloads the newer setup,
-#               starts it and closes; the setup's pages (pictured) are pressed through and
-#               the newer version ends up installed, registered and running
+#   update      the self-update's installer variant, from the first version: the program
+#               downloads the newer setup, starts it and closes; the setup's welcome page is
+#               pressed and its first two pages pictured (the install through its pages is
+#               not driven yet)
 #   uninstall   silent uninstall with a logon task and a Run value planted: no file,
 #               shortcut, task, Run value, settings or uninstall entry is left (the prefix's
 #               files and registry keys compared with those before the install)
@@ -273,12 +274,13 @@ check "uninstall: the program's download folder is gone" test ! -e "$temp/DownTm
 check "uninstall: Ravelin's private folder is gone" test ! -e "$temp/WDQUAYMARK340"
 snapshot >"$work/after.txt"
 # What Wine itself makes once any program has run (the Internet cache of WinINet, the
-# certificate stores of CryptoAPI, the console's settings, the uninstall list, present from the
-# start on Windows) is not the setup's.
+# certificate stores of CryptoAPI, the trust providers WinVerifyTrust registers on first use,
+# the console's settings, the uninstall list, present from the start on Windows) is not the
+# setup's.
 left_behind() {
   local added
   added=$(comm -13 "$work/before.txt" "$work/after.txt" |
-    grep -vE 'INetCache|INetCookies|SystemCertificates|^\[Console\]$|^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\]$')
+    grep -vE 'INetCache|INetCookies|SystemCertificates|Wintrust\\\\Trust Providers|^\[Console\]$|^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\]$')
   [ -z "$added" ] || { echo "$added" | sed 's/^/   left: /'; return 1; }
 }
 check "uninstall: nothing is left in the prefix's files and registry" left_behind
