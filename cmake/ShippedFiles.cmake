@@ -3,6 +3,10 @@
 #
 #   tessaly_ship(<target>)
 #
+# and a custom target that makes Windows files joins with the files it makes:
+#
+#   tessaly_ship_file(<target> <file>...)
+#
 # In a Windows build its output file is then listed in <build>/shipped-files.txt, one path
 # a line, which scripts/check-shipped-files.py checks (Windows XP SP3 must be able to load
 # every file listed), and the target `tessaly_shipped` builds it with the others. Every
@@ -53,12 +57,24 @@ function(tessaly_ship target)
   target_sources(${target} PRIVATE ${rc})
 endfunction()
 
+function(tessaly_ship_file target)
+  if(NOT WIN32)
+    return()
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TESSALY_SHIPPED_FILES ${ARGN})
+  add_dependencies(tessaly_shipped ${target})
+endfunction()
+
 # Written once every directory has been read, so targets shipped anywhere are listed.
 function(tessaly_write_shipped_files)
   get_property(shipped GLOBAL PROPERTY TESSALY_SHIPPED_TARGETS)
   set(files "")
   foreach(target IN LISTS shipped)
     string(APPEND files "$<TARGET_FILE:${target}>\n")
+  endforeach()
+  get_property(made GLOBAL PROPERTY TESSALY_SHIPPED_FILES)
+  foreach(file IN LISTS made)
+    string(APPEND files "${file}\n")
   endforeach()
   file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/shipped-files.txt CONTENT "${files}")
 endfunction()

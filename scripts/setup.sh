@@ -12,10 +12,11 @@ packages=(
   libssl-dev googletest libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64
-  openssl hyperfine osslsigncode python3-cryptography
+  openssl hyperfine python3-cryptography
   chromium fonts-noto-cjk
   xvfb xauth imagemagick
   libp11-kit-dev softhsm2 opensc
+  nsis osslsigncode libengine-pkcs11-openssl
 )
 # 32-bit Wine runs the shipped i686 build, on 32-bit Windows and as WoW64 on 64-bit Windows.
 # Debian installs the loader without its recommended libraries; those of the X display

@@ -262,6 +262,24 @@ if [ "$windows_built" = 1 ] && [ "$runs_32_bit" = 1 ]; then
     "$windows/tests/tessaly_program_tests.exe"
 fi
 
+# The setup (tests/installer/): each signature in the i686 setup against the test root, what
+# a build signs with, and the setup end to end under Wine on a display. The i686 setup runs
+# where this machine runs 32-bit code; elsewhere the win64 build's setup, made from the same
+# script, stands in for it.
+if [ -f build/win32/installer/TessalySetup.exe ]; then
+  run_counted win32-signatures bash tests/installer/verify-signatures.sh build/win32/code-signing/test-root.pem \
+    build/win32/code-signing/other-root.pem build/win32/installer/TessalySetup.exe \
+    build/win32/installer/TessalySetup-uninstaller.exe build/win32/installer/TessalySetup-files/*.{exe,dll} \
+    build/win32/installer/signed-tools/*.exe
+  run_counted signing-identity bash tests/installer/run-signing-tests.sh build/win32/installer/TessalySetup-uninstaller.exe
+fi
+if [ "$windows_built" = 1 ]; then
+  run_counted wine-installer bash tests/installer/run-installer-tests.sh "$windows/installer/TessalySetup.exe" \
+    "$windows/tests/next-version/TessalySetup.exe" "$windows/tests/next-version/Tessaly.exe" \
+    "$windows/tests/prompt_driver.exe" "$windows/tests/hold_file.exe" \
+    "$windows/code-signing/test-root.pem" "$log_dir/setup-pictures"
+fi
+
 # ---- layer 3: the page in a real browser ----------------------------------------------
 # The generated Windows resource script is checked to carry every page asset.
 TESSALY_PAGE_RC="$root/$windows/resources/TessalyResources.rc" \

@@ -12,6 +12,9 @@
 //                                 start finds it), as the page's `exit` does
 //   prompt_driver program-folder  prints %ProgramFiles% as a process of this build sees it
 //                                 (for a 32-bit one on 64-bit Windows "Program Files (x86)")
+//   prompt_driver setup TEXT      presses the setup's forward button (its window "Tessaly 安装")
+//                                 once it shows TEXT and is enabled: "下一步(&N) >",
+//                                 "安装(&I)", "完成(&F)"
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
@@ -114,6 +117,22 @@ int PrintProgramFolder() {
   return bytes > 0 && std::printf("%s\n", text) > 0 ? 0 : 1;
 }
 
+// The setup's forward button has the dialog id IDOK on every page; its text tells the page.
+int PressSetupButton(std::u16string_view text) {
+  for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
+    const HWND setup = FindWindowW(L"#32770", L"Tessaly 安装");
+    const HWND button = setup != nullptr ? GetDlgItem(setup, IDOK) : nullptr;
+    if (button != nullptr && IsWindowVisible(setup) && IsWindowEnabled(button) &&
+        TextOf(button) == text) {
+      PostMessageW(setup, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+      return 0;
+    }
+    Sleep(kPollMs);
+  }
+  return 1;
+}
+
 }  // namespace
 
 int wmain(int count, wchar_t** arguments) {
@@ -147,6 +166,10 @@ int wmain(int count, wchar_t** arguments) {
                         (command == L"close" ? PostMessageW(window, WM_CLOSE, 0, 0)
                                              : PostMessageW(window, WM_TIMER, kPollTimer, 0));
     return posted ? 0 : 1;
+  }
+  if (command == L"setup" && !choice.empty()) {
+    return PressSetupButton(
+        std::u16string_view(reinterpret_cast<const char16_t*>(choice.data()), choice.size()));
   }
   return 2;
 }
