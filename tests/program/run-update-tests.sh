@@ -15,9 +15,6 @@
 #   mismatch     a served build whose digest is not the record's: deleted, nothing replaced,
 #                the program keeps running and its diagnosis starts
 #   cut          a download that breaks off half-way: the same
-#   renamed      the program file named otherwise than the record's file: the new build
-#                lands beside it, no ".old" copy is made, the program restarts itself and
-#                exactly one instance is left running
 #   usage: tests/program/run-update-tests.sh TESSALY_EXE NEXT_VERSION_EXE PROMPT_DRIVER_EXE TEST_INSTALLER_EXE
 # Ends with "N passed, N failed".
 set -uo pipefail
@@ -115,7 +112,6 @@ document declined files/Tessaly.exe ''
 document installer files/Tessaly.exe "installer=\"$server/files/TessalyTestInstaller.exe\""
 document mismatch files/Tessaly.exe 'md5="0123456789abcdef0123456789abcdef"'
 document cut cut/Tessaly.exe ''
-document renamed files/Tessaly.exe ''
 
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
@@ -226,18 +222,6 @@ for scenario in mismatch cut; do
   check "$scenario: back to the diagnosis" eventually diagnosis_ran "$scenario"
   end_programs
 done
-
-# The restart starts the program's own file again, which must wait for the closing instance
-# rather than meet its mutex, signal it and end with it.
-start_program renamed TessalyBank.exe
-check "renamed: the question is answered" "$wine" "$driver" answer yes
-check "renamed: the old instance ends" eventually ended "$pid"
-check "renamed: the new build lands under the record's name" eventually same_file "$folder/Tessaly.exe" "$next"
-check "renamed: no .old copy" absent "$folder/TessalyBank.exe.old"
-check "renamed: an instance runs" "$wine" "$driver" main-window
-sleep 2
-check "renamed: exactly one instance is left" one_instance 'TessalyBank\.exe'
-end_programs
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
