@@ -114,7 +114,8 @@ same_file() { cmp -s "$1" "$2"; }
 absent() { [ ! -e "$1" ]; }
 driver() { "$wine" "$driver" "$@" >/dev/null 2>&1; }
 nothing_left() {
-  absent "$downloads_unix/Tessaly.exe" && absent "$folder/Tessaly.exe.old" &&
+  absent "$downloads_unix/Tessaly.exe" && absent "$downloads_unix/Tessaly.exe.download" &&
+    absent "$folder/Tessaly.exe.old" &&
     absent "$folder/Tessaly.exe.new" && same_file "$folder/Tessaly.exe" "$program"
 }
 
@@ -165,7 +166,8 @@ check "question: a new start works" new_start_works
 
 start_asking
 check "download: the update is accepted" driver answer yes
-check "download: the download is under way" within 30 test -e "$downloads_unix/Tessaly.exe"
+# A download is written to a staging file beside its target until it is complete.
+check "download: the download is under way" within 30 test -e "$downloads_unix/Tessaly.exe.download"
 close_and_time
 check "download: the process ends within 10 s" test "$took" -le 10
 check "download: nothing half-written is left" within 5 nothing_left

@@ -205,10 +205,14 @@ def components_document(server):
 
 
 def installer_document(server, path):
-    """One item whose installer is the file at `path` of this server."""
+    """After the optional first item, which 一键设置 leaves alone, one item whose installer is
+    the file at `path` of this server."""
     return (
         '<?xml version="1.0" encoding="utf-8"?>\n'
         '<checkitems base="%s/">\n'
+        '  <item name="可选控件" tips="1.0" type="ActiveX">\n'
+        '    <detect type="clsid">{00000000-0000-0000-0000-00000000FFFF}</detect>\n'
+        '  </item>\n'
         '  <item name="攻击者安装程序" tips="6.6" type="ActiveX">\n'
         '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
         '    <installer command="%%1 /S">%s</installer>\n'
