@@ -113,9 +113,11 @@ ended() { ! kill -0 "$1" 2>/dev/null; }
 same_file() { cmp -s "$1" "$2"; }
 absent() { [ ! -e "$1" ]; }
 driver() { "$wine" "$driver" "$@" >/dev/null 2>&1; }
+# A download is written to a staging file beside its target (named after the record's
+# address) until it is complete.
+staged_download() { compgen -G "$downloads_unix/*.download" >/dev/null; }
 nothing_left() {
-  absent "$downloads_unix/Tessaly.exe" && absent "$downloads_unix/Tessaly.exe.download" &&
-    absent "$folder/Tessaly.exe.old" &&
+  absent "$downloads_unix/Tessaly.exe" && ! staged_download && absent "$folder/Tessaly.exe.old" &&
     absent "$folder/Tessaly.exe.new" && same_file "$folder/Tessaly.exe" "$program"
 }
 
@@ -166,8 +168,7 @@ check "question: a new start works" new_start_works
 
 start_asking
 check "download: the update is accepted" driver answer yes
-# A download is written to a staging file beside its target until it is complete.
-check "download: the download is under way" within 30 test -e "$downloads_unix/Tessaly.exe.download"
+check "download: the download is under way" within 30 staged_download
 close_and_time
 check "download: the process ends within 10 s" test "$took" -le 10
 check "download: nothing half-written is left" within 5 nothing_left

@@ -424,7 +424,9 @@ TEST_F(RavelinLibraryMessageTest, ARefusedBindingSaysSoInABoxCaptionedWithTheLib
     if (!box) {
       TerminateProcess(loader, 3);
     }
-    EXPECT_EQ(WaitForSingleObject(loader, 30000), WAIT_OBJECT_0);
+    // The loader waits up to 30 s for its box to go before it ends, also when the box
+    // outlived the press (a busy display).
+    EXPECT_EQ(WaitForSingleObject(loader, 65000), WAIT_OBJECT_0);
     DWORD exitCode = 0;
     GetExitCodeProcess(loader, &exitCode);
     CloseHandle(loader);
