@@ -17,20 +17,8 @@ source_dir=$(cd "$here/../.." && pwd)
 sample=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {
-  local label=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok   $label"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $label"
-  fi
-}
+# shellcheck source=tests/checks.sh
+source "$here/../checks.sh"
 
 # configure NAME OPTION...: configures the identity project in $work/NAME, its output in
 # $work/NAME.log; the status is configure's.

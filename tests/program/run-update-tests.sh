@@ -51,43 +51,10 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-passed=0
-failed=0
+# shellcheck source=tests/checks.sh
+source "$here/../checks.sh"
 
-check() {
-  local label=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok   $label"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $label"
-  fi
-}
-
-# Waits up to 30 s for a condition.
-eventually() {
-  for _ in $(seq 150); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  "$@"
-}
-
-# One display for the whole run, on a number no one else uses.
-for number in $(seq 140 199); do
-  [ -e "/tmp/.X$number-lock" ] && continue
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  display_pid=$!
-  sleep 1
-  if kill -0 "$display_pid" 2>/dev/null; then
-    export DISPLAY=":$number"
-    break
-  fi
-  display_pid=
-done
-[ -n "$display_pid" ] || { echo "no virtual display"; echo "0 passed, 1 failed"; exit 1; }
+start_virtual_display
 
 init_wine_prefix
 
