@@ -17,13 +17,15 @@ bool HasTheFunctionsFennickCalls(const CK_FUNCTION_LIST& list) {
 }  // namespace
 
 Pkcs11Layer::Pkcs11Layer(const ModuleLoader& modules, std::u16string_view library)
-    : library_(modules.Load(library)) {
+    : modules_(modules), name_(library), library_(modules.Load(library)) {
   if (library_) {
     CheckPkcs11FuncList();
   }
 }
 
-Pkcs11Layer::~Pkcs11Layer() {
+Pkcs11Layer::~Pkcs11Layer() { Release(); }
+
+void Pkcs11Layer::Release() {
   // The library is done with before it is unloaded, as PKCS#11 asks.
   if (functions_ != nullptr && functions_->C_Finalize != nullptr) {
     functions_->C_Finalize(nullptr);
@@ -31,11 +33,16 @@ Pkcs11Layer::~Pkcs11Layer() {
   functions_ = nullptr;
   auxiliary_ = nullptr;
   library_.reset();
+  released_ = true;
 }
 
 bool Pkcs11Layer::CheckPkcs11FuncList() {
   if (functions_ != nullptr && auxiliary_ != nullptr) {
     return true;
+  }
+  if (released_) {
+    released_ = false;
+    library_ = modules_.Load(name_);
   }
   if (!library_) {
     return false;
@@ -55,7 +62,7 @@ bool Pkcs11Layer::CheckPkcs11FuncList() {
   functions_ = functions;
   auxiliary_ = auxiliary;
   // Without arguments: the library is not prepared for calls from several threads, which
-  // the exports never make.
+  // the exports never make (their calls and the release are serialised).
   functions_->C_Initialize(nullptr);
   return true;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "adapters/fennick/Pkcs11.h"
@@ -13,12 +14,11 @@ namespace tessaly::fennick {
 // usual search order for the calling process finds it.
 inline constexpr std::u16string_view kFeitianPkcs11Library = u"QUAYMARKAUDIOPASS3000.dll";
 
-// The one process-wide handle on the PKCS#11 library: loaded once, both function lists
-// obtained and C_Initialize called once; finalised (C_Finalize) and unloaded when the layer
-// goes, which must not happen inside the loader's notifications (Fennick.dll keeps its
-// layer until the process ends for that reason).
-// A library that failed to load is not tried again. Not thread-safe: the exports are called
-// from one thread at a time.
+// The one process-wide handle on the PKCS#11 library: loaded, both function lists obtained and
+// C_Initialize called once until the layer is released; finalised (C_Finalize) and unloaded by
+// Release() and when the layer goes, neither of which may happen inside the loader's notifications.
+// A library that failed to load is not tried again until the layer has been released. Not
+// thread-safe: its user serialises the calls.
 class Pkcs11Layer {
  public:
   Pkcs11Layer(const ModuleLoader& modules, std::u16string_view library);
@@ -30,12 +30,19 @@ class Pkcs11Layer {
   // E_GetAuxFunctionList, calls both and, when both lists arrive, calls C_Initialize once.
   bool CheckPkcs11FuncList();
 
+  // Finalises and unloads the library; the next CheckPkcs11FuncList loads it again, so a library
+  // installed since, or a key reader added since, is seen then.
+  void Release();
+
   // Valid after CheckPkcs11FuncList succeeded.
   CK_FUNCTION_LIST& Functions() const { return *functions_; }
   // The user-PIN tries left of the token in `slot`, or nothing when they cannot be read.
   std::optional<int> UserPinTriesLeft(CK_SLOT_ID slot) const;
 
  private:
+  const ModuleLoader& modules_;
+  const std::u16string name_;
+  bool released_ = false;
   std::unique_ptr<LoadedModule> library_;
   CK_FUNCTION_LIST* functions_ = nullptr;
   AuxFunctionList* auxiliary_ = nullptr;

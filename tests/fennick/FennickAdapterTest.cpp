@@ -4,13 +4,20 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "adapters/fennick/IdleRelease.h"
 #include "tests/fakes/FakeCertificateDecoder.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/RecordingDebugOutput.h"
@@ -231,6 +238,51 @@ TEST_F(FennickAdapterTest, ListsThatCouldNotBeObtainedAreAskedForAgain) {
   EXPECT_EQ(Adapter().GetKeyCount(&count), 1);
   EXPECT_EQ(count, 1);
   EXPECT_EQ(std::count(library.calls.begin(), library.calls.end(), "C_Initialize"), 1);
+}
+
+// Under the idle release the library is finalised and unloaded on the release's own thread
+// once the calls have been idle, and the next call loads and initialises it again: also a
+// library that could not be loaded before (a driver installed since).
+TEST_F(FennickAdapterTest, AnIdleLibraryIsFinalisedOffTheCallersThreadAndTakenUpAgain) {
+  FakeModuleLoader modules;
+  Pkcs11Layer pkcs11(modules, kFeitianPkcs11Library);
+  FennickAdapter fennick(pkcs11, certificates, clock, trace);
+  std::mutex mutex;
+  std::condition_variable released;
+  std::vector<std::thread::id> releasers;
+  IdleRelease idle(std::chrono::milliseconds(50), [&] {
+    pkcs11.Release();
+    std::lock_guard lock(mutex);
+    releasers.push_back(std::this_thread::get_id());
+    released.notify_one();
+  });
+  const auto probe = [&] {
+    std::int32_t count = -1;
+    const std::int32_t result = idle.Run([&] { return fennick.GetKeyCount(&count); });
+    return std::pair{result, count};
+  };
+  const auto releasedTimes = [&](std::size_t times) {
+    std::unique_lock lock(mutex);
+    return released.wait_for(lock, std::chrono::seconds(10),
+                             [&] { return releasers.size() == times; });
+  };
+  EXPECT_EQ(probe(), std::pair(0, 0)) << "no library yet";
+  ASSERT_TRUE(releasedTimes(1));
+  modules.Put(std::u16string(kFeitianPkcs11Library), library.Exports());
+  for (std::size_t times = 2; times <= 3; ++times) {
+    EXPECT_EQ(probe(), std::pair(1, 1));
+    ASSERT_TRUE(releasedTimes(times));
+  }
+  EXPECT_EQ(modules.loads.size(), 3u);
+  EXPECT_EQ(modules.loaded, 0);
+  std::vector<std::string> initialiseAndFinalise;
+  std::copy_if(library.calls.begin(), library.calls.end(),
+               std::back_inserter(initialiseAndFinalise),
+               [](const std::string& call) { return call == "C_Initialize" || call == "C_Finalize"; });
+  EXPECT_EQ(initialiseAndFinalise, (std::vector<std::string>{"C_Initialize", "C_Finalize",
+                                                             "C_Initialize", "C_Finalize"}));
+  EXPECT_NE(releasers.front(), std::this_thread::get_id());
+  EXPECT_EQ(std::count(releasers.begin(), releasers.end(), releasers.front()), 3);
 }
 
 // Every call Fennick makes, failing once, against every export that makes it: the export

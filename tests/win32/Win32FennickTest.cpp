@@ -20,6 +20,20 @@
 namespace tessaly::win32 {
 namespace {
 
+constexpr const wchar_t* kStandIn = L"QUAYMARKAUDIOPASS3000.dll";
+
+// Waits, within 15 s, for a condition another thread brings about.
+template <typename Condition>
+bool Eventually(Condition condition) {
+  for (int tries = 0; tries < 150; ++tries) {
+    if (condition()) {
+      return true;
+    }
+    Sleep(100);
+  }
+  return condition();
+}
+
 std::string TemporaryFolder() {
   char folder[MAX_PATH + 1] = {};
   GetTempPathA(MAX_PATH + 1, folder);
@@ -106,10 +120,13 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
        {Row(13, 0), Row(2, u"FT00000000000001"), Row(3, 0), Row(4, 0), Row(5, 0),
         Row(6, 1), Row(8, u"2015-6-1"), Row(9, u"2017-6-1"), Row(7, 2)}},
   };
-  // Each probe loads and unloads Fennick; Feitian's library is loaded and initialised once
-  // per process, on the calling thread, and never freed or finalised under the loader's
-  // lock (Fennick keeps it until the process ends).
-  const bool loadedBefore = GetModuleHandleW(L"QUAYMARKAUDIOPASS3000.dll") != nullptr;
+  // Each probe loads and unloads Fennick. Feitian's library is loaded and initialised on the
+  // calling thread at the first call, and finalised and freed on a thread of Fennick's own
+  // once the calls have been idle for a few seconds, never under the loader's lock; the next
+  // probe takes it up again. Each pair runs whole, in that order, however the probes and
+  // the idle time interleave.
+  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }))
+      << "an earlier use of the library was not given back";
   const std::string log = Write("pkcs11.log", "");
   SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", log.c_str());
   for (const Case& c : cases) {
@@ -117,16 +134,29 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
     UseTokens(c.tokens);
     EXPECT_EQ(Probe(), Blanked(c.panel));
   }
+  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }));
+  UseTokens(cases[1].tokens);
+  EXPECT_EQ(Probe(), Blanked(cases[1].panel)) << "taken up again after the release";
+  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }));
   SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", nullptr);
+
   std::ifstream lines(log);
   std::vector<std::string> events;
+  std::string releaser;
   for (std::string event, thread; lines >> event >> thread;) {
-    events.push_back(event + " " + (thread == std::to_string(GetCurrentThreadId()) ? "here" : thread));
+    const bool here = thread == std::to_string(GetCurrentThreadId());
+    if (!here && releaser.empty()) {
+      releaser = thread;
+    }
+    events.push_back(event + (here ? " here" : thread == releaser ? " releaser" : " elsewhere"));
   }
-  const std::vector<std::string> expected =
-      loadedBefore ? std::vector<std::string>{}
-                   : std::vector<std::string>{"attach here", "C_Initialize here"};
-  EXPECT_EQ(events, expected);
+  const std::vector<std::string> pair{"attach here", "C_Initialize here", "C_Finalize releaser",
+                                      "detach releaser"};
+  ASSERT_GE(events.size(), 2 * pair.size());
+  ASSERT_EQ(events.size() % pair.size(), 0u);
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    EXPECT_EQ(events[i], pair[i % pair.size()]) << "event " << i;
+  }
 }
 
 TEST_F(Win32FennickTest, TheProbeReadsFennickWithinItsBuffers) {

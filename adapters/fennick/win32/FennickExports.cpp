@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <type_traits>
 
 #include "adapters/fennick/FennickAdapter.h"
+#include "adapters/fennick/IdleRelease.h"
 #include "adapters/keyadapter/KeyAdapter.h"
 #include "platform/win32/Win32CertificateDecoder.h"
 #include "platform/win32/Win32Clock.h"
@@ -16,15 +18,20 @@
 namespace tessaly::fennick {
 namespace {
 
-// Everything behind the exports, created by the first call of any export (outside the
-// loader's lock) and kept until the process ends, Feitian's library loaded and initialised
-// once with it. Fennick itself is unloaded after every probe item, and freeing Feitian's
-// library there would run inside the loader's detach notification, where neither its
-// C_Finalize nor its own clean-up may safely run. So the first call pins Fennick in the
-// process and the object is never destroyed: no code of Feitian's library runs under the
-// loader's lock, and it is not loaded and initialised again at every item. There is no
-// later point outside that lock at which the library could still be finalised: when the
-// process ends, the system releases it with everything else.
+// How long Feitian's library stays loaded after the last export call. A key probe calls the exports
+// in a burst (and loads and unloads Fennick around each item of it), so the library is initialised
+// once per probe rather than once per call.
+constexpr std::chrono::seconds kIdleBeforeRelease{5};
+
+// Everything behind the exports, created by the first call of any export (outside the loader's
+// lock) and kept until the process ends. Fennick itself is unloaded after every probe item, and
+// freeing Feitian's library there would run its C_Finalize and clean-up inside the loader's detach
+// notification, where they may not safely run. So the first call pins Fennick in the process, and
+// the library is finalised and freed on Fennick's own thread once the exports have been idle for a
+// while: the latest point outside that lock which a library unloaded by its caller can see. The
+// next call loads and initialises it again, which also lets a key reader or a driver installed
+// meanwhile be found. A process that ends within the idle time leaves the library to the system, as
+// every process does.
 struct FennickProcess {
   win32::Win32ModuleLoader modules;
   win32::Win32CertificateDecoder certificates;
@@ -32,6 +39,7 @@ struct FennickProcess {
   win32::Win32DebugOutput trace;
   Pkcs11Layer layer{modules, kFeitianPkcs11Library};
   FennickAdapter adapter{layer, certificates, clock, trace};
+  IdleRelease idle{kIdleBeforeRelease, [this] { layer.Release(); }};
 };
 
 void PinThisLibrary() {
@@ -40,51 +48,61 @@ void PinThisLibrary() {
                      reinterpret_cast<LPCWSTR>(&PinThisLibrary), &self);
 }
 
-FennickAdapter& Fennick() {
-  // Made once, never destroyed (see FennickProcess); the exports are called from one thread
-  // at a time.
+FennickProcess& Process() {
+  // Made once, never destroyed (see FennickProcess).
   static FennickProcess* const process = [] {
     PinThisLibrary();
     return new FennickProcess;
   }();
-  return process->adapter;
+  return *process;
+}
+
+// Runs one export on the adapter, serialised with the idle release.
+template <typename... Parameters, typename... Arguments>
+std::int32_t CallFennick(std::int32_t (FennickAdapter::*method)(Parameters...),
+                         Arguments... arguments) {
+  FennickProcess& process = Process();
+  return process.idle.Run([&] { return (process.adapter.*method)(arguments...); });
 }
 
 }  // namespace
 }  // namespace tessaly::fennick
 
-using tessaly::fennick::Fennick;
+using tessaly::fennick::CallFennick;
+using tessaly::fennick::FennickAdapter;
 
 extern "C" {
 
 std::int32_t TESSALY_ADAPTER_CALL CheckKeyEnv(std::int32_t* code) {
-  return Fennick().CheckKeyEnv(code);
+  return CallFennick(&FennickAdapter::CheckKeyEnv, code);
 }
 
 std::int32_t TESSALY_ADAPTER_CALL GetKeyCount(std::int32_t* count) {
-  return Fennick().GetKeyCount(count);
+  return CallFennick(&FennickAdapter::GetKeyCount, count);
 }
 
-std::int32_t TESSALY_ADAPTER_CALL GetKeySN(char* serials) { return Fennick().GetKeySN(serials); }
+std::int32_t TESSALY_ADAPTER_CALL GetKeySN(char* serials) {
+  return CallFennick(&FennickAdapter::GetKeySN, serials);
+}
 
 std::int32_t TESSALY_ADAPTER_CALL GetCertCN(const char* serial, char* names) {
-  return Fennick().GetCertCN(serial, names);
+  return CallFennick(&FennickAdapter::GetCertCN, serial, names);
 }
 
 std::int32_t TESSALY_ADAPTER_CALL GetCertNotBefore(const char* name, char* date) {
-  return Fennick().GetCertNotBefore(name, date);
+  return CallFennick(&FennickAdapter::GetCertNotBefore, name, date);
 }
 
 std::int32_t TESSALY_ADAPTER_CALL GetCertNotAfter(const char* name, char* date) {
-  return Fennick().GetCertNotAfter(name, date);
+  return CallFennick(&FennickAdapter::GetCertNotAfter, name, date);
 }
 
 std::int32_t TESSALY_ADAPTER_CALL GetPinRetryTimes(const char* serial) {
-  return Fennick().GetPinRetryTimes(serial);
+  return CallFennick(&FennickAdapter::GetPinRetryTimes, serial);
 }
 
 std::int32_t TESSALY_ADAPTER_CALL DefaultPINFlg(const char* serial) {
-  return Fennick().DefaultPINFlg(serial);
+  return CallFennick(&FennickAdapter::DefaultPINFlg, serial);
 }
 
 }  // extern "C"
