@@ -21,7 +21,9 @@ passed=0
 failed=0
 fuzz_seconds=${TESSALY_FUZZ_SECONDS:-60}
 
-note() { printf '== %s\n' "$*"; }
+# Each step's time is shown with its result, so that slow suites are seen.
+step_started=$SECONDS
+note() { printf '== %s\n' "$*"; step_started=$SECONDS; }
 fail_layer() { printf 'FAILED: %s\n' "$*"; failed=$((failed + 1)); }
 
 # Builds a preset; a broken build counts as one failed test.
@@ -35,6 +37,7 @@ build() {
     fail_layer "build of $preset"
     return 1
   fi
+  printf '   built in %s s\n' $((SECONDS - step_started))
 }
 
 # Adds a suite's counts. A suite that exits non-zero or passes nothing counts as failed
@@ -45,7 +48,7 @@ add_counts() {
     tail -n 60 "$output"
     [ "$bad" -eq 0 ] && bad=1
   fi
-  printf '   %s: %s passed, %s failed\n' "$label" "$ok" "$bad"
+  printf '   %s: %s passed, %s failed (%s s)\n' "$label" "$ok" "$bad" $((SECONDS - step_started))
   passed=$((passed + ok))
   failed=$((failed + bad))
 }
@@ -322,5 +325,6 @@ if build fuzz --target xml_reader_fuzzer document_signature_fuzzer; then
 fi
 
 [ -n "$not_run_32_bit" ] && printf 'NOT RUN: %s\n' "$not_run_32_bit"
+echo "all in $SECONDS s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
