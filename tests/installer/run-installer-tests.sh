@@ -216,7 +216,9 @@ page() { "$wine" "$driver" setup-page "$1" && picture "$2" && "$wine" "$driver" 
 check "update: welcome page" page "下一步(&N) >" 1-welcome
 check "update: folder page, install pressed" page "安装(&I)" 2-folder
 picture 3-installing
-check "update: finish page, the program to be run" page "完成(&F)" 4-finish
+check "update: finish page" "$wine" "$driver" setup-page "完成(&F)"
+check "update: the program waits for the finish page" [ -z "$(program_pid)" ]
+check "update: finish pressed, the program to be run" page "完成(&F)" 4-finish
 check "update: the newer version's files are installed" same_files "$next_stage"
 check "update: its program file is the newer build" same_build "$next_program" "$folder/Tessaly.exe"
 check "update: the uninstall entry's version" value_is "$uninstall_key" DisplayVersion 32 1.0.0.5
