@@ -209,9 +209,9 @@ old=$!
 "$wine" "$driver" poll >/dev/null 2>&1
 check "update: the question is answered" "$wine" "$driver" answer yes
 check "update: the program ends for the setup" eventually ended "$old"
-# The customer's way through the setup's pages; each page's forward button is pressed once
-# it shows the page's text and is enabled (the install page's only once the files are in).
-# Waits for the page whose forward button shows TEXT, pictures it as NAME and presses on.
+# The customer's way through the setup's pages: page TEXT NAME waits for the page whose
+# forward button shows TEXT and is enabled (the install page's only once the files are in),
+# pictures it as NAME and presses on.
 page() { "$wine" "$driver" setup-page "$1" && picture "$2" && "$wine" "$driver" setup "$1"; }
 check "update: welcome page" page "下一步(&N) >" 1-welcome
 check "update: folder page, install pressed" page "安装(&I)" 2-folder
