@@ -9,12 +9,19 @@
 #   locked      a file held open fails the setup (exit status 2), changes nothing and leaves
 #               the program running
 #   update      the self-update's installer variant, from the first version: the program
-#               downloads the newer setup, starts it and closes; the setup's welcome page is
-#               pressed and its first two pages pictured (the install through its pages is
-#               not driven yet)
-#   uninstall   silent uninstall with a logon task and a Run value planted: no file,
-#               shortcut, task, Run value, settings or uninstall entry is left (the prefix's
-#               files and registry keys compared with those before the install)
+#               downloads the newer setup, starts it and closes; the setup is driven through
+#               its pages as a customer would (welcome, folder and install, finish with the
+#               program to be run, each pictured): the newer files and version are installed,
+#               the program runs again from the folder, the old one is gone, and only the
+#               setup that ran is left in the download folder
+#   logon       start at logon: the Run value the program makes before Vista is planted
+#               byte for byte and a logon simulated (the session ended, wineboot run without
+#               --init, which runs the Run keys' commands): the program's window appears,
+#               from the installed folder, and nothing reports an error
+#   uninstall   silent uninstall with a logon task planted, the Run value of the logon case
+#               and the program running: no file, shortcut, task, Run value, settings or
+#               uninstall entry is left (the prefix's files and registry keys compared with
+#               those before the install)
 #   usage: run-installer-tests.sh SETUP NEXT_SETUP NEXT_PROGRAM PROMPT_DRIVER HOLD_FILE TEST_ROOT [PICTURES_DIR]
 # Ends with "N passed, N failed".
 set -uo pipefail
@@ -90,6 +97,13 @@ snapshot() {
   grep -haE '^\[' "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" | sed 's/\] [0-9]*$/]/' | sort
 }
 snapshot >"$work/before.txt"
+# The whole screen, when pictures are asked for.
+picture() {
+  [ -n "$pictures" ] || return 0
+  mkdir -p "$pictures"
+  sleep 1
+  import -display "$DISPLAY" -window root "$pictures/setup-$1.png" 2>/dev/null
+}
 
 # The value of a registry value in the given view, empty when absent.
 registry_value() {
@@ -101,13 +115,22 @@ no_key() { ! "$wine" reg query "$1" "/reg:$2" >/dev/null 2>&1; }
 running() { kill -0 "$1" 2>/dev/null; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 # The Windows process of the installed program (its Wine process shows the Windows path).
-program_pid() { pgrep -f 'Program Files \(x86\)\\Tessaly\\Tessaly.exe' | head -n1; }
+program_pattern='Program Files \(x86\)\\Tessaly\\Tessaly.exe'
+program_pid() { pgrep -f "$program_pattern" | head -n1; }
+# Ends the prefix's session once its programs have ended, or after a minute regardless.
+end_session() { timeout 60 "$wineserver" -w || "$wineserver" -k; }
 runs_anew() { local now; now=$(program_pid); [ -n "$now" ] && [ "$now" != "$1" ]; }
 same_files() {
   local name
   for name in $(cd "$1" && ls); do
     cmp -s "$1/$name" "$folder/$name" || { echo "   differs: $name"; return 1; }
   done
+}
+# The same program apart from its signature (the setup's copy is signed anew).
+same_build() {
+  osslsigncode remove-signature -in "$1" -out "$work/one.exe" >/dev/null 2>&1 &&
+    osslsigncode remove-signature -in "$2" -out "$work/other.exe" >/dev/null 2>&1 &&
+    cmp -s "$work/one.exe" "$work/other.exe"
 }
 all_signed() {
   local file
@@ -177,39 +200,58 @@ cat >"$files/update.xml" <<DOCUMENT
 </checkitems>
 DOCUMENT
 "$wine" "$driver" close >/dev/null 2>&1
-timeout 60 "$wineserver" -w || "$wineserver" -k
+end_session
 "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
   /d "$server/files/update.xml" /f >/dev/null 2>&1
 "$wine" reg delete "$settings" /v LastUpdate /f >/dev/null 2>&1
 "$wine" "$windows_folder\\Tessaly.exe" >/dev/null 2>&1 &
 old=$!
 "$wine" "$driver" poll >/dev/null 2>&1
-picture() {
-  [ -n "$pictures" ] || return 0
-  mkdir -p "$pictures"
-  sleep 1
-  import -display "$DISPLAY" -window root "$pictures/setup-$1.png" 2>/dev/null
-}
 check "update: the question is answered" "$wine" "$driver" answer yes
 check "update: the program ends for the setup" eventually ended "$old"
-sleep 2
-picture 1-welcome
-check "update: welcome page" "$wine" "$driver" setup "下一步(&N) >"
-picture 2-folder
-# Not tested: the folder page's "安装(&I)" is not found by the driver under Wine, so the
-# setup is ended here and the newer version's install through its pages is left unchecked.
-picture 2-folder
-setup_pid() {
-  local pid
-  for pid in $(pgrep -f 'TessalySetup.exe'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
-  done
-}
-for pid in $(setup_pid); do kill "$pid"; done
-timeout 60 "$wineserver" -w
+# The customer's way through the setup's pages: page TEXT NAME waits for the page whose
+# forward button shows TEXT and is enabled (the install page's only once the files are in),
+# pictures it as NAME and presses on.
+page() { "$wine" "$driver" setup-page "$1" && picture "$2" && "$wine" "$driver" setup "$1"; }
+check "update: welcome page" page "下一步(&N) >" 1-welcome
+check "update: folder page, install pressed" page "安装(&I)" 2-folder
+picture 3-installing
+check "update: finish page" "$wine" "$driver" setup-page "完成(&F)"
+check "update: the program waits for the finish page" [ -z "$(program_pid)" ]
+check "update: finish pressed, the program to be run" page "完成(&F)" 4-finish
+check "update: the newer version's files are installed" same_files "$next_stage"
+check "update: its program file is the newer build" same_build "$next_program" "$folder/Tessaly.exe"
+check "update: the uninstall entry's version" value_is "$uninstall_key" DisplayVersion 32 1.0.0.5
+check "update: the finish page starts the installed program" eventually runs_anew "$old"
+check "update: its window is found" "$wine" "$driver" main-window
+check "update: the old program is gone, one runs" [ "$(pgrep -fc "$program_pattern")" = 1 ]
+# The setup that ran stays where it was downloaded (removed with the program); nothing else.
+check "update: no stray download" [ "$(ls "$temp/DownTmp")" = TessalySetup.exe -a \
+  ! -e "$folder/Tessaly.exe.old" ]
+
+# ---- start at logon from the installed folder ----
+# The program makes its entry only when its page asks, and no page runs under Wine: the entry
+# it makes before Vista is planted instead, byte for byte (REG_SZ, the full path unquoted, no
+# arguments, no terminating zero, which only Wine's own registry file takes as it is). Wine
+# runs the Run keys' commands when wineboot starts without --init, as Windows does at logon.
+"$wine" "$driver" close >/dev/null 2>&1
+end_session
+check "logon: the program has ended before" [ -z "$(program_pid)" ]
+run_data=$(printf '%s' "$windows_folder\\Tessaly.exe" | iconv -t UTF-16LE | od -An -tx1 -v |
+  tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+printf '\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run]\n"Tessaly"=hex(1):%s\n' \
+  "$run_data" >>"$WINEPREFIX/user.reg"
+check "logon: the entry names the installed program" \
+  value_is "$run_key" Tessaly 64 "$windows_folder\\Tessaly.exe"
+end_session
+WINEDEBUG=-all,err+all "$wine" wineboot >"$work/logon.txt" 2>&1
+check "logon: the program shows its window" "$wine" "$driver" main-window
+check "logon: it runs from the installed folder" [ -n "$(program_pid)" ]
+check "logon: nothing reports an error" [ ! -s "$work/logon.txt" ]
+picture 5-logon
 
 # ---- uninstall ----
-"$wine" reg add "$run_key" /v Tessaly /t REG_SZ /d "$windows_folder\\Tessaly.exe" /f >/dev/null 2>&1
+# With the Run value of the logon case, and the program it started running.
 cat >"$work/task.xml" <<TASK
 <?xml version="1.0" encoding="UTF-16"?>
 <Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">
@@ -222,7 +264,6 @@ check "uninstall: a logon task is planted" test -f "$task"
 # What Ravelin leaves while loaded, no longer in use.
 mkdir -p "$temp/WDQUAYMARK340"
 touch "$temp/WDQUAYMARK340/TokenMgr.dll"
-"$wine" "$windows_folder\\Tessaly.exe" >/dev/null 2>&1 &
 check "uninstall: the program runs before" "$wine" "$driver" main-window
 running_now=$(program_pid)
 # The test's own configuration address goes before the uninstall, which removes the
@@ -243,12 +284,12 @@ check "uninstall: Ravelin's private folder is gone" test ! -e "$temp/WDQUAYMARK3
 snapshot >"$work/after.txt"
 # What Wine itself makes once any program has run (the Internet cache of WinINet, the
 # certificate stores of CryptoAPI, the trust providers WinVerifyTrust registers on first use,
-# the console's settings, the uninstall list, present from the start on Windows) is not the
-# setup's.
+# the console's settings, the uninstall list, present from the start on Windows) or makes at
+# a logon (the Run key of the 32-bit view) is not the setup's.
 left_behind() {
   local added
   added=$(comm -13 "$work/before.txt" "$work/after.txt" |
-    grep -vE 'INetCache|INetCookies|SystemCertificates|Wintrust\\\\Trust Providers|^\[Console\]$|^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\]$')
+    grep -vE 'INetCache|INetCookies|SystemCertificates|Wintrust\\\\Trust Providers|^\[Console\]$|^\[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\(Run|Uninstall)\]$')
   [ -z "$added" ] || { echo "$added" | sed 's/^/   left: /'; return 1; }
 }
 check "uninstall: nothing is left in the prefix's files and registry" left_behind

@@ -12,9 +12,10 @@
 //                                 start finds it), as the page's `exit` does
 //   prompt_driver program-folder  prints %ProgramFiles% as a process of this build sees it
 //                                 (for a 32-bit one on 64-bit Windows "Program Files (x86)")
-//   prompt_driver setup TEXT      presses the setup's forward button (its window "Tessaly 安装")
+//   prompt_driver setup TEXT      presses the setup's forward button (its caption "Tessaly 安装…")
 //                                 once it shows TEXT and is enabled: "下一步(&N) >",
 //                                 "安装(&I)", "完成(&F)"
+//   prompt_driver setup-page TEXT waits for that page without pressing (to picture it)
 // Waits up to 30 s; exit status 0 when done, 1 when nothing was found, 2 on bad usage.
 #include <windows.h>
 
@@ -53,6 +54,13 @@ bool IsButton(HWND window) {
          lstrcmpiW(name, L"Button") == 0;
 }
 
+// A shown dialog box: the program's windows and the setup's are all of the dialog class.
+bool IsShownDialog(HWND window) {
+  wchar_t name[32];
+  return IsWindowVisible(window) && GetClassNameW(window, name, 32) > 0 &&
+         lstrcmpW(name, L"#32770") == 0;
+}
+
 struct Search {
   std::u16string_view shownText;  // a child showing this text; empty: no button at all
   HWND found = nullptr;
@@ -69,9 +77,7 @@ BOOL CALLBACK LookAtChild(HWND child, LPARAM parameter) {
 
 BOOL CALLBACK LookAtWindow(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<Search*>(parameter);
-  wchar_t name[32];
-  if (!IsWindowVisible(window) || GetClassNameW(window, name, 32) == 0 ||
-      lstrcmpW(name, L"#32770") != 0 || TextOf(window) != u"Tessaly") {
+  if (!IsShownDialog(window) || TextOf(window) != u"Tessaly") {
     return TRUE;
   }
   Search inside{search.shownText};
@@ -117,15 +123,28 @@ int PrintProgramFolder() {
   return bytes > 0 && std::printf("%s\n", text) > 0 ? 0 : 1;
 }
 
+// The setup's window: its caption is "Tessaly 安装" followed by the page's own part (a space
+// on the pages with a header), so it is known by the caption's beginning.
+BOOL CALLBACK LookForSetup(HWND window, LPARAM parameter) {
+  constexpr std::u16string_view kSetupCaption = u"Tessaly 安装";
+  if (IsShownDialog(window) && TextOf(window).starts_with(kSetupCaption)) {
+    *reinterpret_cast<HWND*>(parameter) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The setup's forward button has the dialog id IDOK on every page; its text tells the page.
-int PressSetupButton(std::u16string_view text) {
+int AwaitSetupPage(std::u16string_view text, bool press) {
   for (DWORD waited = 0; waited < kWaitMs; waited += kPollMs) {
-    const HWND setup = FindWindowW(L"#32770", L"Tessaly 安装");
+    HWND setup = nullptr;
+    EnumWindows(LookForSetup, reinterpret_cast<LPARAM>(&setup));
     const HWND button = setup != nullptr ? GetDlgItem(setup, IDOK) : nullptr;
-    if (button != nullptr && IsWindowVisible(setup) && IsWindowEnabled(button) &&
-        TextOf(button) == text) {
-      PostMessageW(setup, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(button));
+    if (button != nullptr && IsWindowEnabled(button) && TextOf(button) == text) {
+      if (press) {
+        PostMessageW(setup, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+      }
       return 0;
     }
     Sleep(kPollMs);
@@ -167,9 +186,10 @@ int wmain(int count, wchar_t** arguments) {
                                              : PostMessageW(window, WM_TIMER, kPollTimer, 0));
     return posted ? 0 : 1;
   }
-  if (command == L"setup" && !choice.empty()) {
-    return PressSetupButton(
-        std::u16string_view(reinterpret_cast<const char16_t*>(choice.data()), choice.size()));
+  if ((command == L"setup" || command == L"setup-page") && !choice.empty()) {
+    return AwaitSetupPage(
+        std::u16string_view(reinterpret_cast<const char16_t*>(choice.data()), choice.size()),
+        command == L"setup");
   }
   return 2;
 }
