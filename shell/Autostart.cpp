@@ -1,6 +1,7 @@
 #include "shell/Autostart.h"
 
 #include <memory>
+#include <string>
 
 #include "platform/RegistryValues.h"
 
@@ -17,10 +18,13 @@ std::u16string_view AfterLast(std::u16string_view text, char16_t separator) {
   return at == std::u16string_view::npos ? text : text.substr(at + 1);
 }
 
-// REG_SZ of the path's characters without a terminating zero, as older versions wrote it.
+// REG_SZ of the path in double quotes, without a terminating zero as older versions wrote
+// it. The value is a command line: unquoted, a path with spaces ("C:\Program Files\...")
+// would let the system try "C:\Program.exe" first when the user logs on.
 RegistryValue RunValueOf(std::u16string_view path) {
   RegistryValue value{RegistryType::String, {}};
-  for (const char16_t c : path) {
+  const std::u16string command = u"\"" + std::u16string(path) + u"\"";
+  for (const char16_t c : command) {
     value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
     value.data.push_back(static_cast<std::uint8_t>(c >> 8));
   }

@@ -231,18 +231,18 @@ check "update: no stray download" [ "$(ls "$temp/DownTmp")" = TessalySetup.exe -
 
 # ---- start at logon from the installed folder ----
 # The program makes its entry only when its page asks, and no page runs under Wine: the entry
-# it makes before Vista is planted instead, byte for byte (REG_SZ, the full path unquoted, no
-# arguments, no terminating zero, which only Wine's own registry file takes as it is). Wine
+# it makes before Vista is planted instead, byte for byte (REG_SZ, the full path in double quotes,
+# no arguments, no terminating zero, which only Wine's own registry file takes as it is). Wine
 # runs the Run keys' commands when wineboot starts without --init, as Windows does at logon.
 "$wine" "$driver" close >/dev/null 2>&1
 end_session
 check "logon: the program has ended before" [ -z "$(program_pid)" ]
-run_data=$(printf '%s' "$windows_folder\\Tessaly.exe" | iconv -t UTF-16LE | od -An -tx1 -v |
+run_data=$(printf '"%s"' "$windows_folder\\Tessaly.exe" | iconv -t UTF-16LE | od -An -tx1 -v |
   tr -s ' \n' ',' | sed 's/^,//; s/,$//')
 printf '\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run]\n"Tessaly"=hex(1):%s\n' \
   "$run_data" >>"$WINEPREFIX/user.reg"
 check "logon: the entry names the installed program" \
-  value_is "$run_key" Tessaly 64 "$windows_folder\\Tessaly.exe"
+  value_is "$run_key" Tessaly 64 "\"$windows_folder\\Tessaly.exe\""
 end_session
 WINEDEBUG=-all,err+all "$wine" wineboot >"$work/logon.txt" 2>&1
 check "logon: the program shows its window" "$wine" "$driver" main-window

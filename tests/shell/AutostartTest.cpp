@@ -65,7 +65,7 @@ TEST(AutostartTest, VistaAndLaterUseTheLogonTask) {
   EXPECT_EQ(registry.FindValue(RegistryRoot::CurrentUser, kRun, u"Tessaly"), nullptr);
 }
 
-TEST(AutostartTest, BeforeVistaTheRunValueHoldsThePathWithoutTerminator) {
+TEST(AutostartTest, BeforeVistaTheRunValueHoldsTheQuotedPathWithoutTerminator) {
   FakeRegistry registry;
   CountingTasks tasks;
   Autostart autostart(registry, tasks, false, kProgram);
@@ -73,7 +73,7 @@ TEST(AutostartTest, BeforeVistaTheRunValueHoldsThePathWithoutTerminator) {
   EXPECT_TRUE(autostart.SetAutostart(true));
   const RegistryValue* value = registry.FindValue(RegistryRoot::CurrentUser, kRun, u"Tessaly");
   ASSERT_NE(value, nullptr);
-  EXPECT_EQ(*value, Sz(kProgram, false));
+  EXPECT_EQ(*value, Sz(std::u16string(u"\"") + kProgram + u"\"", false));
   EXPECT_TRUE(autostart.IsAutostart());
   EXPECT_TRUE(autostart.SetAutostart(false));
   EXPECT_FALSE(autostart.IsAutostart());
