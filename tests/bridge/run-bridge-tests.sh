@@ -14,7 +14,7 @@ set -uo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 : "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
-: "${TESSALY_TEST_FILES:?name the build's tests/components folder}"
+: "${TESSALY_TEST_FILES:?name the tests/components folder of the build}"
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 bridge=$(absolute "$1")
 window_signal=$(absolute "$2")
