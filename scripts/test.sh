@@ -233,7 +233,8 @@ if [ "$windows_built" = 1 ]; then
     "$windows/tests/tessaly_program_tests.exe" "$log_dir"
   # The real page in Chromium against the real program (the development bridge), on a
   # virtual display, in a prefix of its own; screenshots beside the logs.
-  TESSALY_SCREENSHOTS="$log_dir/bridge-screenshots" run_counted wine-bridge \
+  TESSALY_SCREENSHOTS="$log_dir/bridge-screenshots" \
+    TESSALY_TEST_FILES="$root/$windows/tests/components" run_counted wine-bridge \
     tests/server/with-test-server.sh bash tests/bridge/run-bridge-tests.sh \
     "$windows/tools/bridge/TessalyBridge.exe" "$windows/tests/bridge_window_signal.exe" \
     "$windows/resources/page/js/jquery.min.js"

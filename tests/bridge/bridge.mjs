@@ -64,15 +64,29 @@ export function windowState() {
   return Object.fromEntries(stdout.split(" ").map((pair) => pair.split("=")).map(([k, v]) => [k, Number(v)]));
 }
 
-// Ends the program through its tray menu's "退出" and waits for the process to end.
+// Ends the program through its tray menu's "退出" and waits for the process to end; notes
+// in `bridge.closeTookMs` how long it took from the command (starting the helper that sends
+// it takes Wine a while, which is not counted).
 export async function stopBridge(bridge) {
   signal("command", "32780");
+  const sent = Date.now();
   const code = await Promise.race([bridge.exited, sleep(20000).then(() => "timeout")]);
+  bridge.closeTookMs = Date.now() - sent;
   if (code === "timeout") {
     bridge.child.kill();
     throw new Error("the bridge did not end on the tray's exit command");
   }
   return code;
+}
+
+// The folder the program downloads to, DownTmp of the user's temporary folder, as Linux
+// names it.
+export function downloadFolder() {
+  const run = (...args) => spawnSync(wine, args, { encoding: "utf8", timeout: 30000 }).stdout?.trim();
+  const temp = run("cmd", "/c", "echo", "%TEMP%");
+  const folder = temp && run("winepath", "-u", `${temp}\\DownTmp`);
+  if (!folder) throw new Error("the prefix's temporary folder is unknown");
+  return folder;
 }
 
 // A value of the real registry through Wine's reg: a number for DWORDs, the text otherwise,

@@ -2,12 +2,12 @@
 // display, in the fresh prefix run-bridge-tests.sh made (the administrator's document on
 // the local test server, a hosts redirection and a wrong registry value planted), its page
 // in Debian's Chromium. The tests run in order and share the program's state, as one
-// user's session would: first start, diagnosis, "一键设置", options, tray, bad calls, and
-// a second start that brings a "/hide" window back.
+// user's session would: first start, diagnosis, "一键设置", options, tray, bad calls, a
+// second start that brings a "/hide" window back, and exit during an install.
 import { test, describe, before, after } from "node:test";
 import assert from "node:assert/strict";
 import { connect } from "node:net";
-import { existsSync, readFileSync } from "node:fs";
+import { existsSync, readFileSync, readdirSync } from "node:fs";
 import { networkInterfaces } from "node:os";
 import { join, dirname } from "node:path";
 import { fileURLToPath } from "node:url";
@@ -16,11 +16,12 @@ import { setTimeout as sleep } from "node:timers/promises";
 import { launchBrowser } from "../page/harness.mjs";
 import {
   startBridge, stopBridge, openPage, signal, windowState, regQuery, regSet, until,
-  settingsKey, hostsFile, tasksFolder,
+  downloadFolder, settingsKey, hostsFile, tasksFolder,
 } from "./bridge.mjs";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const plantedKey = "HKCU\\Software\\Quaymark Console Test";
+const administratorKey = "HKCU\\Software\\Brimvane\\TessalyBridge\\Quaymark";
 const TRAY_WIZARD = "32777";
 const TRAY_RECHECK = "32778";
 const TRAY_LINKS = "32779";
@@ -317,6 +318,54 @@ describe("the real page against the real program", () => {
     await until("the user-type question", async () => (await since(start)).some((c) => c.fn === "ShowDivc"));
     assert.equal(await s.visible("#layerFirst"), true);
     await s.screenshot("9-second-start-restored");
+    assert.deepEqual(s.errors, []);
+  });
+
+  // The tray's "退出" while the page's "安装" runs: first while the installer downloads
+  // (slowly, from the test server), then while the installer it started runs (the test
+  // installer, which lingers 20 s). Closing waits for no worker longer than 3 s; on a
+  // display without a window manager Wine adds about 4 s to every close (it waits 2 s for
+  // each hidden window to be withdrawn), hence the bound of 10 s.
+  test("exit during an install: the download dropped, the started installer left to finish, a new start works", async (t) => {
+    const downloads = downloadFolder();
+    const record = join(downloads, "test-installer-command.txt");
+    const staged = () => (existsSync(downloads) ? readdirSync(downloads) : []).filter((f) => f.endsWith(".download"));
+    const installFrom = async (document) => {
+      if (bridge) await stopBridge(bridge);
+      bridge = null;
+      regSet(administratorKey, "ConfigUrl", "REG_SZ", `${process.env.TESSALY_TEST_SERVER}/life/${document}`);
+      regSet(settingsKey, "UserType", "REG_DWORD", 2);
+      bridge = await startBridge();
+      await until("the window shown", () => windowState().visible === 1);
+      await reopen();
+      await untilSettled(0);
+      await s.page.click("#one3");
+      await s.page.click("#act2_2 a");
+    };
+    const closeInTime = async (what) => {
+      const closed = bridge;
+      bridge = null;
+      await stopBridge(closed);
+      t.diagnostic(`${what}: the process ended ${closed.closeTookMs} ms after the close`);
+      assert.ok(closed.closeTookMs <= 10000, `${what}: the process ended ${closed.closeTookMs} ms after the close`);
+    };
+
+    await installFrom("slow-download.xml");
+    await until("the installer's download under way", () => staged().length > 0);
+    await closeInTime("download");
+    assert.deepEqual(staged(), [], "no partial download is left");
+    assert.equal(existsSync(join(downloads, "25000000")), false, "nothing downloaded is placed");
+
+    // The new start works: its window appears and it serves its page.
+    await installFrom("lingering.xml");
+    await until("the installer started", () => existsSync(record));
+    await closeInTime("installer");
+    assert.doesNotMatch(readFileSync(record, "utf8"), /finished/, "the program ended while the installer ran");
+    await until("the installer's own end", () => /\/linger\r?\nfinished\n$/.test(readFileSync(record, "utf8")), 30000);
+
+    bridge = await startBridge();
+    await until("the window shown", () => windowState().visible === 1);
+    assert.deepEqual(staged(), []);
     assert.deepEqual(s.errors, []);
   });
 });

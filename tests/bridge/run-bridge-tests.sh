@@ -5,13 +5,16 @@
 # and a wrong registry value planted for "一键设置"; its page driven in Debian's Chromium
 # by playwright-core (bridge.test.mjs). Screenshots go to $TESSALY_SCREENSHOTS (default: a
 # folder under $TMPDIR), never into the repository.
-#   usage: tests/server/with-test-server.sh tests/bridge/run-bridge-tests.sh \
-#            BRIDGE_EXE WINDOW_SIGNAL_EXE JQUERY_JS
+# The test server serves the build's test installer (TESSALY_TEST_FILES, the build's
+# tests/components folder) for the exit during an install.
+#   usage: TESSALY_TEST_FILES=DIR tests/server/with-test-server.sh \
+#            tests/bridge/run-bridge-tests.sh BRIDGE_EXE WINDOW_SIGNAL_EXE JQUERY_JS
 # Ends with "N passed, N failed".
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 : "${TESSALY_TEST_SERVER:?run me through tests/server/with-test-server.sh}"
+: "${TESSALY_TEST_FILES:?name the tests/components folder of the build}"
 absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 bridge=$(absolute "$1")
 window_signal=$(absolute "$2")

@@ -1,9 +1,31 @@
 // A stand-in installer: appends the command line it was started with, in UTF-8, as one line
 // of "test-installer-command.txt" beside itself, and exits with 0. The tests read the file
-// to see how the program quoted its path, and how often it ran.
+// to see how the program quoted its path, and how often it ran. Started with "/linger", it
+// keeps running for a while, as a real installer does, and then appends "finished": a test
+// that closes the program meanwhile sees whether the installer was left to end on its own.
 #include <windows.h>
 
 #include <string>
+#include <string_view>
+
+namespace {
+
+constexpr DWORD kLingerMs = 20000;
+
+bool AppendLine(const std::wstring& file, std::string line) {
+  line += '\n';
+  const HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD written = 0;
+  const BOOL ok = WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(handle);
+  return ok && written == line.size();
+}
+
+}  // namespace
 
 int wmain() {
   wchar_t self[MAX_PATH * 4] = {};
@@ -22,15 +44,13 @@ int wmain() {
   }
   std::string line(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_UTF8, 0, commandLine, -1, line.data(), bytes, nullptr, nullptr);
-  line.back() = '\n';
-
-  const HANDLE file = CreateFileW(record.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  line.pop_back();  // the terminating zero
+  if (!AppendLine(record, line)) {
     return 1;
   }
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == line.size() ? 0 : 1;
+  if (std::wstring_view(commandLine).find(L" /linger") == std::wstring_view::npos) {
+    return 0;
+  }
+  Sleep(kLingerMs);
+  return AppendLine(record, "finished") ? 0 : 1;
 }

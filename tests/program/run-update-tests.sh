@@ -15,6 +15,9 @@
 #   mismatch     a served build whose digest is not the record's: deleted, nothing replaced,
 #                the program keeps running and its diagnosis starts
 #   cut          a download that breaks off half-way: the same
+#   renamed      the program file named otherwise than the record's file: the new build
+#                lands beside it, no ".old" copy is made, the program restarts itself and
+#                exactly one instance is left running
 #   usage: tests/program/run-update-tests.sh TESSALY_EXE NEXT_VERSION_EXE PROMPT_DRIVER_EXE TEST_INSTALLER_EXE
 # Ends with "N passed, N failed".
 set -uo pipefail
@@ -79,6 +82,7 @@ document declined files/Tessaly.exe ''
 document installer files/Tessaly.exe "installer=\"$server/files/TessalyTestInstaller.exe\""
 document mismatch files/Tessaly.exe 'md5="0123456789abcdef0123456789abcdef"'
 document cut cut/Tessaly.exe ''
+document renamed files/Tessaly.exe ''
 
 settings='HKCU\Software\Brimvane\Orvendel\Quaymark'
 downloads=$("$wine" cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')
@@ -104,13 +108,14 @@ one_instance() { [ "$(instances "$1")" -eq 1 ]; }
 
 # Starts the program under its ordinary name in a folder of its own, with the scenario's
 # configuration and an update check due, and stands in for the page's load, which starts the
-# configuration poll (Wine has no HTML engine to load the page). Sets $folder and $pid.
+# configuration poll (Wine has no HTML engine to load the page). The program reads the
+# administrator's address under its own name, that of its file. Sets $folder and $pid.
 start_program() {
   local name=$1 file=${2:-Tessaly.exe}
   folder="${program_files_unix%/}/Quaymark $name"
   mkdir -p "$folder"
   cp "$program" "$folder/$file"
-  "$wine" reg add 'HKCU\Software\Brimvane\Tessaly\Quaymark' /v ConfigUrl /t REG_SZ \
+  "$wine" reg add "HKCU\\Software\\Brimvane\\${file%.exe}\\Quaymark" /v ConfigUrl /t REG_SZ \
     /d "$server/files/$name.xml" /f >/dev/null 2>&1
   "$wine" reg delete "$settings" /v LastUpdate /f >/dev/null 2>&1
   rm -f "$downloads_unix/Tessaly.exe"
@@ -189,6 +194,18 @@ for scenario in mismatch cut; do
   check "$scenario: back to the diagnosis" eventually diagnosis_ran "$scenario"
   end_programs
 done
+
+# The restart starts the program's own file again, which must wait for the closing instance
+# rather than meet its mutex, signal it and end with it.
+start_program renamed TessalyBank.exe
+check "renamed: the question is answered" "$wine" "$driver" answer yes
+check "renamed: the old instance ends" eventually ended "$pid"
+check "renamed: the new build lands under the record's name" eventually same_file "$folder/Tessaly.exe" "$next"
+check "renamed: no .old copy" absent "$folder/TessalyBank.exe.old"
+check "renamed: an instance runs" "$wine" "$driver" main-window
+sleep 2
+check "renamed: exactly one instance is left" one_instance 'TessalyBank\.exe'
+end_programs
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -27,6 +27,9 @@ Binds 127.0.0.1 only, on a port the system chooses, and reports the port on stdo
   /wydown/ocx/CertEnroll.dll, /wydown/ocx/CertEnrollCtrl.exe, /wydown/ocx/xenroll.dll
                            200, the certificate-enrolment controls: 3000, 5000 and 4000
                            bytes of the pattern
+  /life/slow-download.xml  200, a document whose one installer is /slow/25000000
+  /life/lingering.xml      200, a document whose one installer is the test installer, started
+                           with "/linger" (it runs on for a while)
   /console/feitian.xml     200, the same with a driver item of the Feitian key probe
   /console/watchdata.xml   200, the same with a driver item of the Watchdata key probe
   /counter                 200, a number that grows with every request, marked cacheable
@@ -204,9 +207,9 @@ def components_document(server):
     ).encode("utf-8")
 
 
-def installer_document(server, path):
+def installer_document(server, path, command="%1 /S"):
     """After the optional first item, which 一键设置 leaves alone, one item whose installer is
-    the file at `path` of this server."""
+    the file at `path` of this server, run with `command`."""
     return (
         '<?xml version="1.0" encoding="utf-8"?>\n'
         '<checkitems base="%s/">\n'
@@ -215,9 +218,9 @@ def installer_document(server, path):
         '  </item>\n'
         '  <item name="攻击者安装程序" tips="6.6" type="ActiveX">\n'
         '    <detect type="file">%%TEMP%%\\DownTmp\\test-installer-command.txt</detect>\n'
-        '    <installer command="%%1 /S">%s</installer>\n'
+        '    <installer command="%s">%s</installer>\n'
         '  </item>\n'
-        '</checkitems>\n' % (server, path)
+        '</checkitems>\n' % (server, command, path)
     ).encode("utf-8")
 
 
@@ -238,6 +241,14 @@ def attack(server, name):
             installer_document(server, "files/TessalyTestInstaller-unsigned.exe")),
     }
     return documents[name]() if name in documents else None
+
+
+# The program closed during an install: an installer whose download takes about half a
+# minute, and the test installer kept running for a while after it started.
+LIFE_DOCUMENTS = {
+    "/life/slow-download.xml": ("slow/25000000", "%1 /S"),
+    "/life/lingering.xml": ("files/" + TEST_INSTALLER, "%1 /S /linger"),
+}
 
 
 KEY_DRIVER_ITEMS = {
@@ -351,6 +362,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif path == "/components/item.xml":
             server = "http://127.0.0.1:%d" % self.server.server_address[1]
             self.send_body(200, signed(components_document(server)), "text/xml")
+        elif path in LIFE_DOCUMENTS:
+            server = "http://127.0.0.1:%d" % self.server.server_address[1]
+            self.send_body(200, signed(installer_document(server, *LIFE_DOCUMENTS[path])), "text/xml")
         elif path.startswith("/files/") and test_file(path[len("/files/"):]) is not None:
             name = path[len("/files/"):]
             COUNTERS.hit(file_token("files", name))
