@@ -1,7 +1,6 @@
 #include "shell/Autostart.h"
 
 #include <memory>
-#include <string>
 
 #include "platform/RegistryValues.h"
 
@@ -23,11 +22,15 @@ std::u16string_view AfterLast(std::u16string_view text, char16_t separator) {
 // would let the system try "C:\Program.exe" first when the user logs on.
 RegistryValue RunValueOf(std::u16string_view path) {
   RegistryValue value{RegistryType::String, {}};
-  const std::u16string command = u"\"" + std::u16string(path) + u"\"";
-  for (const char16_t c : command) {
+  const auto append = [&value](char16_t c) {
     value.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
     value.data.push_back(static_cast<std::uint8_t>(c >> 8));
+  };
+  append(u'"');
+  for (const char16_t c : path) {
+    append(c);
   }
+  append(u'"');
   return value;
 }
 
