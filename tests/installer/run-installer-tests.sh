@@ -36,36 +36,10 @@ hold_file=$(absolute "$5")
 test_root=$(absolute "$6")
 pictures=${7:-}
 
-if [ -z "${TESSALY_UPDATE_FILES:-}" ]; then
-  files=$(mktemp -d)
-  TESSALY_UPDATE_FILES=$files TESSALY_TEST_FILES=$files \
-    "$here/../server/with-test-server.sh" bash "$0" "$@"
-  status=$?
-  rm -rf "$files"
-  exit $status
-fi
-
-files=$TESSALY_UPDATE_FILES
-server=$TESSALY_TEST_SERVER
-# shellcheck source=../wine-prefix.sh
-. "$here/../wine-prefix.sh"
-work=$(mktemp -d)
-export WINEPREFIX="$work/prefix"
-display_pid=
 holder=
-cleanup() {
-  [ -n "$holder" ] && kill "$holder" 2>/dev/null
-  "$wineserver" -k 2>/dev/null
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=tests/checks.sh
-source "$here/../checks.sh"
-
-start_virtual_display
-
-init_wine_prefix
+suite_cleanup() { [ -n "$holder" ] && kill "$holder" 2>/dev/null; }
+# shellcheck source=tests/wine-session.sh
+source "$here/../wine-session.sh"
 # Like a Chinese Windows, the dialog font and the captions' font show Chinese (Debian's Noto
 # CJK), so that the pictures of the pages show their text; Wine draws the frames itself, as
 # there is no window manager to do it.

@@ -8,6 +8,7 @@
 #include "platform/portable/Utf8Codec.h"
 #include "platform/win32/UniqueHandles.h"
 #include "shell/win32/MainWindowMark.h"
+#include "tests/fakes/Eventually.h"
 #include "tests/win32/RawRegistry.h"
 
 namespace tessaly::win32 {
@@ -62,18 +63,6 @@ class TessalyProgramTest : public testing::Test {
       GetExitCodeProcess(process, &code);
     }
     return code;
-  }
-
-  // Waits until `condition` holds (the window's own thread acts on what it was sent).
-  template <typename Condition>
-  static bool Eventually(Condition condition) {
-    for (int i = 0; i < 100; ++i) {
-      if (condition()) {
-        return true;
-      }
-      Sleep(50);
-    }
-    return condition();
   }
 
   std::u16string program_;

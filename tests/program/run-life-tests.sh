@@ -17,38 +17,8 @@ absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 program=$(absolute "$1")
 driver=$(absolute "$2")
 
-# The server serves the files of one folder, named when it starts: make it, then run again
-# under the server.
-if [ -z "${TESSALY_LIFE_FILES:-}" ]; then
-  files=$(mktemp -d)
-  TESSALY_LIFE_FILES=$files TESSALY_TEST_FILES=$files \
-    "$here/../server/with-test-server.sh" bash "$0" "$program" "$driver"
-  status=$?
-  rm -rf "$files"
-  exit $status
-fi
-
-files=$TESSALY_LIFE_FILES
-server=$TESSALY_TEST_SERVER
-# shellcheck source=tests/wine-prefix.sh
-source "$here/../wine-prefix.sh"
-work=$(mktemp -d)
-WINEPREFIX="$work/prefix"
-export WINEPREFIX
-display_pid=
-cleanup() {
-  "$wineserver" -k 2>/dev/null
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=tests/checks.sh
-source "$here/../checks.sh"
-
-start_virtual_display
-
-# A WoW64 prefix: 64-bit Windows running the 32-bit program.
-init_wine_prefix
+# shellcheck source=tests/wine-session.sh
+source "$here/../wine-session.sh"
 
 # An update whose download takes about half a minute, so that it is still running when the
 # window closes.

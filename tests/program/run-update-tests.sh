@@ -29,37 +29,8 @@ next=$(absolute "$2")
 driver=$(absolute "$3")
 installer=$(absolute "$4")
 
-# The server serves the files of one folder, named when it starts: make it, then run again
-# under the server.
-if [ -z "${TESSALY_UPDATE_FILES:-}" ]; then
-  files=$(mktemp -d)
-  TESSALY_UPDATE_FILES=$files TESSALY_TEST_FILES=$files \
-    "$here/../server/with-test-server.sh" bash "$0" "$program" "$next" "$driver" "$installer"
-  status=$?
-  rm -rf "$files"
-  exit $status
-fi
-
-files=$TESSALY_UPDATE_FILES
-server=$TESSALY_TEST_SERVER
-# shellcheck source=tests/wine-prefix.sh
-source "$here/../wine-prefix.sh"
-work=$(mktemp -d)
-WINEPREFIX="$work/prefix"
-export WINEPREFIX
-display_pid=
-cleanup() {
-  "$wineserver" -k 2>/dev/null
-  [ -n "$display_pid" ] && kill "$display_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=tests/checks.sh
-source "$here/../checks.sh"
-
-start_virtual_display
-
-init_wine_prefix
+# shellcheck source=tests/wine-session.sh
+source "$here/../wine-session.sh"
 
 cp "$next" "$files/Tessaly.exe"
 cp "$installer" "$files/TessalyTestInstaller.exe"

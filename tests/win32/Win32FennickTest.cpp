@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/win32/Win32ModuleLoader.h"
 #include "platform/win32/Win32ProgramPath.h"
+#include "tests/fakes/Eventually.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/TestCertificates.h"
 #include "tests/usbkey/KeyPanelTranscript.h"
@@ -20,18 +22,11 @@
 namespace tessaly::win32 {
 namespace {
 
-constexpr const wchar_t* kStandIn = L"QUAYMARKAUDIOPASS3000.dll";
-
-// Waits, within 15 s, for a condition another thread brings about.
-template <typename Condition>
-bool Eventually(Condition condition) {
-  for (int tries = 0; tries < 150; ++tries) {
-    if (condition()) {
-      return true;
-    }
-    Sleep(100);
-  }
-  return condition();
+// Whether the stand-in of Feitian's library has been given back, which Fennick's idle
+// release does a few seconds after the last call.
+bool StandInUnloaded() {
+  return Eventually([] { return GetModuleHandleW(L"QUAYMARKAUDIOPASS3000.dll") == nullptr; },
+                    std::chrono::seconds(15));
 }
 
 std::string TemporaryFolder() {
@@ -125,7 +120,7 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
   // once the calls have been idle for a few seconds, never under the loader's lock; the next
   // probe takes it up again. Each pair runs whole, in that order, however the probes and
   // the idle time interleave.
-  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }))
+  ASSERT_TRUE(StandInUnloaded())
       << "an earlier use of the library was not given back";
   const std::string log = Write("pkcs11.log", "");
   SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", log.c_str());
@@ -134,10 +129,10 @@ TEST_F(Win32FennickTest, KeyPanelsForEachTokenFile) {
     UseTokens(c.tokens);
     EXPECT_EQ(Probe(), Blanked(c.panel));
   }
-  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }));
+  ASSERT_TRUE(StandInUnloaded());
   UseTokens(cases[1].tokens);
   EXPECT_EQ(Probe(), Blanked(cases[1].panel)) << "taken up again after the release";
-  ASSERT_TRUE(Eventually([] { return GetModuleHandleW(kStandIn) == nullptr; }));
+  ASSERT_TRUE(StandInUnloaded());
   SetEnvironmentVariableA("TESSALY_STANDIN_PKCS11_LOG", nullptr);
 
   std::ifstream lines(log);
